@@ -1,0 +1,73 @@
+// The main window: one row of five picture buttons, the live copy of the four capture settings in
+// hidden text fields, the Capture command, start-up and Exit, and the notification-area icon.
+//
+// The handlers are spread over several files by subsystem (fmMain.cpp, fmMain_capture.cpp,
+// fmMain_tray.cpp, fmMain_options.cpp, fmMain_about.cpp); they are all members of this one form.
+#pragma once
+#include "app/capture_state.h"
+#include "app/tray_state.h"
+#include "toolkit/form.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kestrel {
+
+class fmMain : public Form {
+public:
+    fmMain();
+    ~fmMain() override;
+
+    // Controls, named as the program names them.
+    Button cmdCapture;
+    Button cmdOptions;
+    Button cmdMinimize;
+    Button cmdAbout;
+    Button cmdExit;
+    PictureBox Picture1;
+    TextBox txtScope;
+    TextBox txtDest;
+    TextBox txtOrientation;
+    TextBox txtPercent;
+    Menu mnuFile;
+
+    // Notification-area icon.
+    void AddIcon(Form& SourceForm, const std::wstring& ToolTip);
+    void RemoveIcon();
+    std::optional<float> GetMouseEvent(short XCoOrdinate, short YCoOrdinate);
+
+    // Work that has to happen once the window exists, before the event loop runs.
+    void PrepareCapture();
+    void PrepareTray();
+
+    void Form_Load() override;
+    void Form_QueryUnload() override;
+    void Form_MouseMove(int Button, int Shift, float X, float Y) override;
+
+    void cmdCapture_Click();
+    void cmdOptions_Click();
+    void cmdMinimize_Click();
+    void cmdAbout_Click();
+    void cmdExit_Click();
+    void mnuExit_Click();
+    void mnuRestore_Click();
+    void mnuOptions_Click();
+    void mnuAbout_Click();
+    void mnuCapture_Click();
+
+protected:
+    Style Describe() const override;
+    void CreateControls() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    bool HandleCaptureMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    CaptureState capture_;
+    TrayState tray_;
+    std::unique_ptr<Form> about_;  // at most one About window, modal or modeless
+};
+
+}  // namespace kestrel

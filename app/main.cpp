@@ -1,0 +1,25 @@
+// Kestrel: one click grabs the screen or the foreground window and sends it to the clipboard or,
+// fitted to the page, to the default printer.
+#include "app/fmMain.h"
+#include "toolkit/application.h"
+
+#include <ole2.h>
+
+#include <exception>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Picture objects and the clipboard need OLE on this thread.
+    if (FAILED(::OleInitialize(nullptr))) return 1;
+    try {
+        kestrel::fmMain main;
+        main.Load();
+        main.PrepareCapture();
+        main.PrepareTray();
+        main.Show();
+        return kestrel::app::Run();
+    } catch (const std::exception& error) {
+        kestrel::app::ReportFatalError(error);
+    } catch (...) {
+        kestrel::app::ReportFatalError();
+    }
+}

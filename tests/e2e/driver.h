@@ -1,0 +1,86 @@
+// A small driver that works Kestrel from the outside, as a user would: it starts the real
+// kestrel.exe, finds its windows and controls, clicks, reads texts, and prepares and reads the
+// registry. Everything here runs in the test process; Kestrel is another process.
+#pragma once
+#include "toolkit/win.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel::e2e {
+
+using namespace std::chrono_literals;
+
+// Polls `condition` until it holds or `timeout` passes; true when it held.
+template <typename Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        ::Sleep(20);
+    }
+}
+
+// The folder of the test executable, which is also kestrel.exe's.
+std::wstring BuildFolder();
+
+class KestrelProcess {
+public:
+    KestrelProcess();  // starts kestrel.exe and waits for its main window
+    ~KestrelProcess();  // ends the process if it still runs
+    KestrelProcess(const KestrelProcess&) = delete;
+    KestrelProcess& operator=(const KestrelProcess&) = delete;
+
+    HWND Main() const { return main_; }
+    DWORD ProcessId() const { return info_.dwProcessId; }
+    HANDLE Process() const { return info_.hProcess; }
+    bool Running() const;
+    // Waits for the process to end; its exit code, or nullopt on time-out.
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s);
+    // The top-level window of this process with that class (and caption, when given), if any.
+    HWND FindTopLevel(const wchar_t* windowClass, const wchar_t* caption = nullptr, bool visibleOnly = true) const;
+    // Every visible top-level window of this process.
+    std::vector<HWND> VisibleWindows() const;
+
+private:
+    PROCESS_INFORMATION info_{};
+    HWND main_ = nullptr;
+};
+
+// Window helpers (cross-process).
+std::wstring WindowText(HWND wnd);
+std::wstring ClassName(HWND wnd);
+void SetWindowTextRemote(HWND wnd, const std::wstring& text);
+void Click(HWND button);  // posts a click, so a modal window it opens does not block the test
+HWND Child(HWND parent, int id);
+// The hidden settings fields of the main window, by control id.
+std::wstring Field(HWND main, int id);
+void SetField(HWND main, int id, const std::wstring& text);
+RECT ClientRectOnScreen(HWND wnd);
+RECT WindowRect(HWND wnd);
+int ScreenDpi();
+int ToTwips(int pixels);
+// A message box of the given process (class #32770) and its text, if one is up.
+HWND FindMessageBox(DWORD processId);
+std::wstring MessageBoxText(HWND box);
+
+// Registry helpers for the settings key HKLM\Software\Olm\Kestrel.
+struct RawValue {
+    DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    std::string Text() const;  // REG_SZ data as text, one trailing NUL dropped (Wine may store one)
+};
+void DeleteSettingsKey();
+void CreateSettingsKey();
+void WriteRawValue(const char* name, DWORD type, const void* data, DWORD size);
+void WriteText(const char* name, const std::string& text);  // REG_SZ without terminating NUL
+std::optional<RawValue> ReadRawValue(const char* name);
+// Writes the four settings as text values.
+void WriteSettings(const std::string& scope, const std::string& destination, const std::string& orientation,
+                   const std::string& percent);
+
+}  // namespace kestrel::e2e
