@@ -21,16 +21,23 @@ start)
   depth=${1:-24} dpi=${2:-96}
   mkdir -p "$dir"
   [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+  # Several test runs may share the machine: take the first display whose server really starts.
   n=91
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
-  echo $! >"$dir/xvfb.pid"
-  echo "$n" >"$dir/display"
-  i=0
-  while [ ! -e "/tmp/.X11-unix/X$n" ]; do
-    i=$((i + 1)); [ $i -gt 100 ] && { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
+  while :; do
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
+    pid=$!
+    i=0
+    while kill -0 $pid 2>/dev/null && [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do
+      i=$((i + 1)); sleep 0.1
+    done
+    if kill -0 $pid 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then break; fi
+    kill $pid 2>/dev/null || true
+    n=$((n + 1))
+    [ $n -gt 400 ] && { echo "no free X display" >&2; exit 1; }
   done
+  echo $pid >"$dir/xvfb.pid"
+  echo "$n" >"$dir/display"
   env_for
   if [ ! -f "$dir/prefix/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true

@@ -1,0 +1,7 @@
+#include "toolkit/clipboard.h"
+
+namespace kestrel::clipboard {
+
+void SetPicture(HWND, IPictureDisp*) {}
+
+}  // namespace kestrel::clipboard
