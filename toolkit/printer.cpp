@@ -1,19 +1,281 @@
 #include "toolkit/printer.h"
 
+#include <olectl.h>
+#include <winspool.h>
+
+#include "toolkit/application.h"
+#include "toolkit/handles.h"
 #include "toolkit/run_time_error.h"
+#include "toolkit/scale_units.h"
+#include "toolkit/text.h"
+
+#include <cstring>
+#include <vector>
 
 namespace kestrel {
+namespace {
 
-Printer::Printer() = default;
-Printer::~Printer() = default;
-void Printer::SetOrientation(std::int16_t) {}
-float Printer::ScaleWidth() { return 0; }
-float Printer::ScaleHeight() { return 0; }
-std::int16_t Printer::ScaleMode() { return 1; }
-float Printer::ScaleX(float length, std::int16_t, std::int16_t) { return length; }
-float Printer::ScaleY(float length, std::int16_t, std::int16_t) { return length; }
-void Printer::PaintPicture(IPictureDisp*, float, float, double, double) { throw RunTimeError(482, "Printer error"); }
-void Printer::EndDoc() {}
-void Printer::KillDoc() noexcept {}
+// The classic toolkit's numbers for these faults.
+constexpr int kPrinterError = 482;
+constexpr int kInvalidPicture = 481;
+
+RunTimeError PrinterError(const std::string& description) { return RunTimeError(kPrinterError, description); }
+
+std::string Quoted(const std::wstring& name) { return "\"" + Narrow(name) + "\""; }
+
+std::wstring DefaultPrinterName() {
+    DWORD size = 0;
+    ::GetDefaultPrinterW(nullptr, &size);
+    if (size > 0) {
+        std::wstring name(size, L'\0');
+        if (::GetDefaultPrinterW(name.data(), &size)) {
+            name.resize(std::wcslen(name.c_str()));
+            if (!name.empty()) return name;
+        }
+    }
+    throw PrinterError("No default printer is set up.");
+}
+
+class PrinterHandle {
+public:
+    explicit PrinterHandle(const std::wstring& name) {
+        if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &handle_, nullptr)) handle_ = nullptr;
+    }
+    PrinterHandle(const PrinterHandle&) = delete;
+    PrinterHandle& operator=(const PrinterHandle&) = delete;
+    ~PrinterHandle() {
+        if (handle_) ::ClosePrinter(handle_);
+    }
+    HANDLE get() const noexcept { return handle_; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// The printer's own default settings, with the orientation (when one was set) merged in by the
+// driver, which also checks that the printer supports it.
+std::vector<BYTE> DeviceSettings(const std::wstring& name, std::int16_t orientation) {
+    PrinterHandle printer(name);
+    if (!printer.get()) throw PrinterError("The default printer " + Quoted(name) + " cannot be reached.");
+    wchar_t* device = const_cast<wchar_t*>(name.c_str());
+    const LONG size = ::DocumentPropertiesW(nullptr, printer.get(), device, nullptr, nullptr, 0);
+    if (size < static_cast<LONG>(sizeof(DEVMODEW))) {
+        throw PrinterError("The settings of the printer " + Quoted(name) + " cannot be read.");
+    }
+    std::vector<BYTE> settings(static_cast<size_t>(size));
+    auto* devMode = reinterpret_cast<DEVMODEW*>(settings.data());
+    if (::DocumentPropertiesW(nullptr, printer.get(), device, devMode, nullptr, DM_OUT_BUFFER) != IDOK) {
+        throw PrinterError("The settings of the printer " + Quoted(name) + " cannot be read.");
+    }
+    if (orientation != 0) {
+        devMode->dmOrientation = orientation;
+        devMode->dmFields |= DM_ORIENTATION;
+        if (::DocumentPropertiesW(nullptr, printer.get(), device, devMode, devMode, DM_IN_BUFFER | DM_OUT_BUFFER) !=
+            IDOK) {
+            throw PrinterError("The printer " + Quoted(name) + " cannot take the page orientation.");
+        }
+    }
+    return settings;
+}
+
+// A bitmap picture as a 24-bit device-independent bitmap. Capture on a palette display leaves
+// palette indices in the bitmap: they mean colours only through the picture's own palette, so
+// that palette is realised in the DC that reads the bits.
+struct PackedDib {
+    BITMAPINFO info{};
+    std::vector<BYTE> bits;
+};
+
+PackedDib ReadBitmap(HBITMAP bitmap, HPALETTE palette) {
+    BITMAP description{};
+    if (!bitmap || ::GetObjectW(bitmap, sizeof description, &description) != sizeof description) {
+        throw RunTimeError(kInvalidPicture, "Invalid picture");
+    }
+    PackedDib dib;
+    BITMAPINFOHEADER& header = dib.info.bmiHeader;
+    header.biSize = sizeof header;
+    header.biWidth = description.bmWidth;
+    header.biHeight = description.bmHeight;  // bottom-up: every driver takes that
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const size_t stride = (static_cast<size_t>(description.bmWidth) * 3 + 3) & ~static_cast<size_t>(3);
+    dib.bits.resize(stride * static_cast<size_t>(description.bmHeight));
+    if (dib.bits.empty()) return dib;
+
+    UniqueDc memory(::CreateCompatibleDC(nullptr));
+    if (!memory) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    HPALETTE previous = nullptr;
+    if (palette) {
+        previous = ::SelectPalette(memory.get(), palette, FALSE);
+        ::RealizePalette(memory.get());
+    }
+    const int lines = ::GetDIBits(memory.get(), bitmap, 0, static_cast<UINT>(description.bmHeight),
+                                  dib.bits.data(), &dib.info, DIB_RGB_COLORS);
+    if (previous) ::SelectPalette(memory.get(), previous, FALSE);
+    if (lines != description.bmHeight) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    return dib;
+}
+
+template <typename Handle>
+Handle FromOleHandle(OLE_HANDLE handle) {
+    // OLE_HANDLE is 32 bits wide everywhere; GDI handles fit in that by design.
+    return reinterpret_cast<Handle>(static_cast<UINT_PTR>(handle));
+}
+
+}  // namespace
+
+Printer::Printer() noexcept = default;
+
+Printer::~Printer() { KillDoc(); }
+
+void Printer::SetOrientation(std::int16_t orientation) {
+    if (orientation != DMORIENT_PORTRAIT && orientation != DMORIENT_LANDSCAPE) throw InvalidCallError();
+    if (orientation == orientation_) return;
+    orientation_ = orientation;
+    // The device context was made for the old orientation; the next use makes a new one. A page
+    // in progress keeps its orientation.
+    if (!docStarted_) ReleaseDevice();
+}
+
+void Printer::SetScaleMode(std::int16_t unit) {
+    scale::TwipsPerUnit(unit, scale::Axis::kHorizontal, 1.0);  // rejects unknown codes
+    scaleMode_ = unit;
+}
+
+float Printer::ScaleWidth() {
+    OpenDevice();
+    return scale::ConvertLength(static_cast<float>(::GetDeviceCaps(dc_, HORZRES)), scale::kPixels, scaleMode_,
+                                scale::Axis::kHorizontal, DotsPerInchX());
+}
+
+float Printer::ScaleHeight() {
+    OpenDevice();
+    return scale::ConvertLength(static_cast<float>(::GetDeviceCaps(dc_, VERTRES)), scale::kPixels, scaleMode_,
+                                scale::Axis::kVertical, DotsPerInchY());
+}
+
+float Printer::ScaleX(float length, std::int16_t fromUnit, std::int16_t toUnit) {
+    // Only pixels depend on the device; other units convert without a printer.
+    const bool pixels = fromUnit == scale::kPixels || toUnit == scale::kPixels;
+    return scale::ConvertLength(length, fromUnit, toUnit, scale::Axis::kHorizontal, pixels ? DotsPerInchX() : 0.0);
+}
+
+float Printer::ScaleY(float length, std::int16_t fromUnit, std::int16_t toUnit) {
+    const bool pixels = fromUnit == scale::kPixels || toUnit == scale::kPixels;
+    return scale::ConvertLength(length, fromUnit, toUnit, scale::Axis::kVertical, pixels ? DotsPerInchY() : 0.0);
+}
+
+void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width, double height) {
+    if (!picture) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    ComPtr<IPicture> source;
+    if (FAILED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(source.put()))) || !source) {
+        throw RunTimeError(kInvalidPicture, "Invalid picture");
+    }
+    SHORT type = PICTYPE_UNINITIALIZED;
+    source->get_Type(&type);
+    if (type == PICTYPE_UNINITIALIZED || type == PICTYPE_NONE) throw RunTimeError(kInvalidPicture, "Invalid picture");
+
+    // Everything that can fail is done before the document starts, so that a failure leaves
+    // nothing in the queue.
+    OpenDevice();
+    const scale::DeviceSpan across = scale::ToDeviceSpan(x, width, scaleMode_, scale::Axis::kHorizontal, DotsPerInchX());
+    const scale::DeviceSpan down = scale::ToDeviceSpan(y, height, scaleMode_, scale::Axis::kVertical, DotsPerInchY());
+
+    PackedDib dib;
+    if (type == PICTYPE_BITMAP) {
+        OLE_HANDLE bitmap = 0;
+        OLE_HANDLE palette = 0;
+        source->get_Handle(&bitmap);
+        source->get_hPal(&palette);
+        dib = ReadBitmap(FromOleHandle<HBITMAP>(bitmap), FromOleHandle<HPALETTE>(palette));
+    }
+
+    StartDocument();
+    if (across.length == 0 || down.length == 0) return;  // a drawing of no size leaves the page blank
+
+    bool drawn = false;
+    if (type == PICTYPE_BITMAP) {
+        const BITMAPINFOHEADER& header = dib.info.bmiHeader;
+        if (header.biWidth == 0 || header.biHeight == 0) return;
+        ::SetStretchBltMode(dc_, COLORONCOLOR);
+        const int lines = ::StretchDIBits(dc_, across.position, down.position, across.length, down.length, 0, 0,
+                                          header.biWidth, header.biHeight, dib.bits.data(), &dib.info,
+                                          DIB_RGB_COLORS, SRCCOPY);
+        drawn = lines != 0 && lines != static_cast<int>(GDI_ERROR);
+    } else {
+        // Icons and metafiles draw themselves; their HIMETRIC source rectangle runs bottom-up.
+        OLE_XSIZE_HIMETRIC sourceWidth = 0;
+        OLE_YSIZE_HIMETRIC sourceHeight = 0;
+        source->get_Width(&sourceWidth);
+        source->get_Height(&sourceHeight);
+        drawn = SUCCEEDED(source->Render(dc_, across.position, down.position, across.length, down.length, 0,
+                                         sourceHeight, sourceWidth, -sourceHeight, nullptr));
+    }
+    if (!drawn) throw PrinterError("The picture could not be drawn for the printer " + Quoted(name_) + ".");
+}
+
+void Printer::EndDoc() {
+    if (!docStarted_) {
+        ReleaseDevice();
+        return;
+    }
+    docStarted_ = false;
+    if (::EndPage(dc_) <= 0) {
+        ::AbortDoc(dc_);
+        ReleaseDevice();
+        throw PrinterError("The page could not be sent to the printer " + Quoted(name_) + ".");
+    }
+    const bool sent = ::EndDoc(dc_) > 0;
+    ReleaseDevice();
+    if (!sent) throw PrinterError("The page could not be sent to the printer " + Quoted(name_) + ".");
+}
+
+void Printer::KillDoc() noexcept {
+    if (docStarted_) {
+        ::AbortDoc(dc_);
+        docStarted_ = false;
+    }
+    ReleaseDevice();
+}
+
+void Printer::OpenDevice() {
+    if (dc_) return;
+    name_ = DefaultPrinterName();
+    const std::vector<BYTE> settings = DeviceSettings(name_, orientation_);
+    dc_ = ::CreateDCW(L"WINSPOOL", name_.c_str(), nullptr, reinterpret_cast<const DEVMODEW*>(settings.data()));
+    if (!dc_) throw PrinterError("The default printer " + Quoted(name_) + " cannot be used.");
+}
+
+void Printer::ReleaseDevice() noexcept {
+    if (dc_) ::DeleteDC(dc_);
+    dc_ = nullptr;
+}
+
+void Printer::StartDocument() {
+    if (docStarted_) return;
+    DOCINFOW document{};
+    document.cbSize = sizeof document;
+    document.lpszDocName = app::ProductName().c_str();
+    if (::StartDocW(dc_, &document) <= 0) {
+        throw PrinterError("The printer " + Quoted(name_) + " did not accept the print job.");
+    }
+    docStarted_ = true;
+    if (::StartPage(dc_) <= 0) {
+        ::AbortDoc(dc_);
+        docStarted_ = false;
+        throw PrinterError("The printer " + Quoted(name_) + " did not accept the print job.");
+    }
+}
+
+double Printer::DotsPerInchX() {
+    OpenDevice();
+    return ::GetDeviceCaps(dc_, LOGPIXELSX);
+}
+
+double Printer::DotsPerInchY() {
+    OpenDevice();
+    return ::GetDeviceCaps(dc_, LOGPIXELSY);
+}
 
 }  // namespace kestrel

@@ -1,0 +1,93 @@
+// Printing that cannot happen: the user reads why in a message, no half job is left in the queue,
+// the window comes back and the program goes on working.
+#include "app/fmMain_ids.h"
+#include "tests/e2e/driver.h"
+#include "tests/e2e/printed_page.h"
+
+#include <gtest/gtest.h>
+#include <winspool.h>
+
+#include <string>
+
+namespace kestrel::e2e {
+namespace {
+
+using namespace printing;
+
+// Clicks Capture and expects exactly one message with `text`, titled "Kestrel"; answers it.
+void ExpectOneMessage(KestrelProcess& kestrel, const std::wstring& text) {
+    HWND main = kestrel.Main();
+    Click(Child(main, ids::kCmdCapture));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 20s))
+        << "no message; the program is " << (kestrel.Running() ? "running" : "gone");
+    EXPECT_EQ(WindowText(box), L"Kestrel");
+    EXPECT_EQ(MessageBoxText(box), text);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; })) << "the window did not come back";
+    ::Sleep(500);
+    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr) << "a second message followed";
+    EXPECT_TRUE(kestrel.Running());
+}
+
+// A job reaches the queue's file about a second after the page is ended; give it three.
+void ExpectNothingPrinted() {
+    ::Sleep(3000);
+    EXPECT_FALSE(ReadWholeFile(PrintedPagePath())) << "a job reached the printer";
+}
+
+// Runs with CUPS_SERVER naming a server that is not there (every suite whose name ends in
+// WithoutPrinter does): Wine learns its printers from CUPS when a program starts, so there is no
+// printer at all, and no default one.
+TEST(PrintingWithoutPrinter, ReportsItAndCarriesOn) {
+    wchar_t name[256];
+    DWORD size = 256;
+    ASSERT_FALSE(::GetDefaultPrinterW(name, &size)) << "this session must have no default printer";
+
+    DeleteSettingsKey();
+    WriteSettings("2", "1", "P", "100");
+    DiscardPrintedPage();
+    KestrelProcess kestrel;
+    PatternWindow pattern(400, 300);
+    ASSERT_TRUE(pattern.TakeForeground());
+    ExpectOneMessage(kestrel, L"No default printer is set up.");
+    ExpectNothingPrinted();
+
+    // And again: the failure left nothing behind that would change the second attempt.
+    ASSERT_TRUE(pattern.TakeForeground());
+    ExpectOneMessage(kestrel, L"No default printer is set up.");
+}
+
+struct RefusedPercent {
+    const char* percent;
+    const wchar_t* message;
+};
+
+TEST(PrintingFails, PercentsThatCannotBePrinted) {
+    const RefusedPercent cases[] = {
+        {"-25", L"Invalid procedure call or argument"},  // no square root of a negative number
+        {"1e39", L"Overflow"},                            // beyond single precision
+        {"1e30", L"Overflow"},                            // a finite size far beyond any page
+    };
+    for (const RefusedPercent& c : cases) {
+        SCOPED_TRACE(c.percent);
+        DeleteSettingsKey();
+        WriteSettings("2", "1", "P", c.percent);
+        DiscardPrintedPage();
+        KestrelProcess kestrel;
+        PatternWindow pattern(400, 300);
+        ASSERT_TRUE(pattern.TakeForeground());
+        ExpectOneMessage(kestrel, c.message);
+        ExpectNothingPrinted();
+
+        // Still working: the next capture, with a percent that fits, prints.
+        SetField(kestrel.Main(), ids::kTxtPercent, L"100");
+        ASSERT_TRUE(pattern.TakeForeground());
+        Click(Child(kestrel.Main(), ids::kCmdCapture));
+        EXPECT_TRUE(WaitForPrintedPage()) << "the next capture did not print";
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(kestrel.Main()) != FALSE; }));
+    }
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
