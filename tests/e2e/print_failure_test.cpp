@@ -49,12 +49,12 @@ TEST(PrintingWithoutPrinter, ReportsItAndCarriesOn) {
     DiscardPrintedPage();
     KestrelProcess kestrel;
     PatternWindow pattern(400, 300);
-    ASSERT_TRUE(pattern.TakeForeground());
+    ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
     ExpectOneMessage(kestrel, L"No default printer is set up.");
     ExpectNothingPrinted();
 
     // And again: the failure left nothing behind that would change the second attempt.
-    ASSERT_TRUE(pattern.TakeForeground());
+    ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
     ExpectOneMessage(kestrel, L"No default printer is set up.");
 }
 
@@ -76,13 +76,13 @@ TEST(PrintingFails, PercentsThatCannotBePrinted) {
         DiscardPrintedPage();
         KestrelProcess kestrel;
         PatternWindow pattern(400, 300);
-        ASSERT_TRUE(pattern.TakeForeground());
+        ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
         ExpectOneMessage(kestrel, c.message);
         ExpectNothingPrinted();
 
         // Still working: the next capture, with a percent that fits, prints.
         SetField(kestrel.Main(), ids::kTxtPercent, L"100");
-        ASSERT_TRUE(pattern.TakeForeground());
+        ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
         Click(Child(kestrel.Main(), ids::kCmdCapture));
         EXPECT_TRUE(WaitForPrintedPage()) << "the next capture did not print";
         EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(kestrel.Main()) != FALSE; }));

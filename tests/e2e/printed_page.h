@@ -220,14 +220,32 @@ public:
         if (thread_.joinable()) thread_.join();
     }
     HWND Handle() const { return window_.load(); }
-    // Brings the window to the front again (another program's window may have taken it).
+    // Brings the window to the front and sees it stay there for a moment: a program that has just
+    // started may still be taking the foreground for its own window.
     bool TakeForeground() const {
         HWND window = window_.load();
-        return WaitFor([window] {
-            if (::GetForegroundWindow() == window) return true;
-            ::SetForegroundWindow(window);
-            return false;
-        }, 5s);
+        auto since = std::chrono::steady_clock::now();
+        return WaitFor([&] {
+            if (::GetForegroundWindow() != window) {
+                ::SetForegroundWindow(window);
+                since = std::chrono::steady_clock::now();
+                return false;
+            }
+            return std::chrono::steady_clock::now() - since > 500ms;
+        }, 10s);
+    }
+
+    // Takes the foreground from `other` (Kestrel's main window) until that window's own thread no
+    // longer counts it as active: under Wine, a thread that hides the window it still holds active
+    // hands the foreground to the desktop, and the capture would copy the whole screen.
+    bool TakeForegroundFrom(HWND other) const {
+        const DWORD thread = ::GetWindowThreadProcessId(other, nullptr);
+        return WaitFor([&] {
+            if (!TakeForeground()) return false;
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return ::GetGUIThreadInfo(thread, &info) && info.hwndActive != other;
+        }, 20s);
     }
 
 private:
