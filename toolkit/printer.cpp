@@ -79,8 +79,9 @@ std::vector<BYTE> DeviceSettings(const std::wstring& name, std::int16_t orientat
 }
 
 // A bitmap picture as a 24-bit device-independent bitmap. Capture on a palette display leaves
-// palette indices in the bitmap: they mean colours only through the picture's own palette, so
-// that palette is realised in the DC that reads the bits.
+// palette cells in the bitmap: they mean colours only through the picture's own palette, so the
+// bitmap is copied out of a DC in which that palette is realised. GetDIBits would be the direct
+// way, but Wine's ignores the palette for such bitmaps and hands back the wrong colours.
 struct PackedDib {
     BITMAPINFO info{};
     std::vector<BYTE> bits;
@@ -100,20 +101,33 @@ PackedDib ReadBitmap(HBITMAP bitmap, HPALETTE palette) {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     const size_t stride = (static_cast<size_t>(description.bmWidth) * 3 + 3) & ~static_cast<size_t>(3);
-    dib.bits.resize(stride * static_cast<size_t>(description.bmHeight));
-    if (dib.bits.empty()) return dib;
+    const size_t size = stride * static_cast<size_t>(description.bmHeight);
+    if (size == 0) return dib;
 
-    UniqueDc memory(::CreateCompatibleDC(nullptr));
-    if (!memory) throw RunTimeError(kInvalidPicture, "Invalid picture");
-    HPALETTE previous = nullptr;
+    void* sectionBits = nullptr;
+    UniqueBitmap section(::CreateDIBSection(nullptr, &dib.info, DIB_RGB_COLORS, &sectionBits, nullptr, 0));
+    UniqueDc source(::CreateCompatibleDC(nullptr));
+    UniqueDc target(::CreateCompatibleDC(nullptr));
+    if (!section || !sectionBits || !source || !target) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    HPALETTE previousPalette = nullptr;
     if (palette) {
-        previous = ::SelectPalette(memory.get(), palette, FALSE);
-        ::RealizePalette(memory.get());
+        previousPalette = ::SelectPalette(source.get(), palette, FALSE);
+        ::RealizePalette(source.get());
     }
-    const int lines = ::GetDIBits(memory.get(), bitmap, 0, static_cast<UINT>(description.bmHeight),
-                                  dib.bits.data(), &dib.info, DIB_RGB_COLORS);
-    if (previous) ::SelectPalette(memory.get(), previous, FALSE);
-    if (lines != description.bmHeight) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    bool copied = false;
+    {
+        SelectionScope sourceBitmap(source.get(), bitmap);
+        SelectionScope targetBitmap(target.get(), section.get());
+        // A bitmap still selected into another DC cannot be selected here.
+        copied = ::GetCurrentObject(source.get(), OBJ_BITMAP) == bitmap &&
+                 ::BitBlt(target.get(), 0, 0, description.bmWidth, description.bmHeight, source.get(), 0, 0,
+                          SRCCOPY) != FALSE;
+        ::GdiFlush();
+    }
+    if (previousPalette) ::SelectPalette(source.get(), previousPalette, FALSE);
+    if (!copied) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    const auto* first = static_cast<const BYTE*>(sectionBits);
+    dib.bits.assign(first, first + size);
     return dib;
 }
 

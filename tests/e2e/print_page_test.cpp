@@ -23,6 +23,7 @@ struct PageCase {
     Sheet sheet;              // how the page must come out
     double width;             // the drawing on the page, in printer pixels (300 dpi)
     double height;
+    Pattern pattern = kPrimaries;
 };
 
 // Captures a pattern window with Destination "1" and measures the page that comes out.
@@ -34,7 +35,7 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
     ASSERT_NE(main, nullptr);
-    PatternWindow pattern(c.pictureWidth, c.pictureHeight);
+    PatternWindow pattern(c.pictureWidth, c.pictureHeight, c.pattern);
     ASSERT_NE(pattern.Handle(), nullptr);
     ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
 
@@ -74,10 +75,10 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
     auto sample = [&](double fx, double fy) {
         return sheet.At(box->left + static_cast<int>(box->Width() * fx), box->top + static_cast<int>(box->Height() * fy));
     };
-    EXPECT_TRUE(Near(sample(0.25, 0.25), kTopLeft));
-    EXPECT_TRUE(Near(sample(0.75, 0.25), kTopRight));
-    EXPECT_TRUE(Near(sample(0.25, 0.75), kBottomLeft));
-    EXPECT_TRUE(Near(sample(0.75, 0.75), kBottomRight));
+    EXPECT_TRUE(Near(sample(0.25, 0.25), c.pattern.topLeft)) << "topLeft is " << sample(0.25, 0.25);
+    EXPECT_TRUE(Near(sample(0.75, 0.25), c.pattern.topRight)) << "topRight is " << sample(0.75, 0.25);
+    EXPECT_TRUE(Near(sample(0.25, 0.75), c.pattern.bottomLeft)) << "bottomLeft is " << sample(0.25, 0.75);
+    EXPECT_TRUE(Near(sample(0.75, 0.75), c.pattern.bottomRight)) << "bottomRight is " << sample(0.75, 0.75);
 
     // A rendered page is large; it is kept only when it has something to show.
     if (!::testing::Test::HasFailure()) ::DeleteFileW((PagesFolder() + L"\\" + name + L".ppm").c_str());
@@ -136,6 +137,12 @@ TEST(PrintedPage, ZeroPercentSendsABlankPage) {
     if (!::testing::Test::HasFailure()) ::DeleteFileW((PagesFolder() + L"\\ZeroPercent.ppm").c_str());
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(kestrel.Main()) != FALSE; }));
     EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr);
+}
+
+// On a 256-colour display the captured bitmap holds palette cells, and the picture a copy of the
+// system palette; the page must still show the colours the screen showed.
+TEST(PrintedPageOn8Bit, KeepsThePicturesColours) {
+    PrintAndMeasure(L"DarkStatics8Bit", {600, 300, "P", "100", Sheet::kPortrait, 2450, 1225, kDarkStatics});
 }
 
 }  // namespace

@@ -31,11 +31,16 @@ inline constexpr int kPrintableTop = 50;
 inline constexpr int kPrintableShort = 2450;  // across a portrait page
 inline constexpr int kPrintableLong = 3200;   // down a portrait page
 
-// The pattern: four quadrants in pure colours, so that a page shows where each corner went.
-inline constexpr COLORREF kTopLeft = RGB(255, 0, 0);
-inline constexpr COLORREF kTopRight = RGB(0, 255, 0);
-inline constexpr COLORREF kBottomLeft = RGB(0, 0, 255);
-inline constexpr COLORREF kBottomRight = RGB(255, 255, 0);
+// The pattern: four quadrants in distinct colours, so that a page shows where each corner went.
+// Each colour has a channel below half, so it counts as ink on white paper.
+struct Pattern {
+    COLORREF topLeft, topRight, bottomLeft, bottomRight;
+};
+inline constexpr Pattern kPrimaries{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+// Four of the twenty static colours: every 256-colour display shows them as they are (Wine's
+// 8-bit X11 display shows no others), and each has to come back from the palette cells of the
+// captured bitmap.
+inline constexpr Pattern kDarkStatics{RGB(128, 128, 0), RGB(0, 128, 128), RGB(128, 0, 128), RGB(0, 0, 128)};
 
 inline std::wstring PagesFolder() {
     const std::wstring folder = BuildFolder() + L"\\e2e\\pages";
@@ -176,6 +181,10 @@ inline Raster TurnClockwise(const Raster& portrait) {
     return turned;
 }
 
+inline std::ostream& operator<<(std::ostream& out, Rgb p) {
+    return out << "rgb(" << int{p.r} << ", " << int{p.g} << ", " << int{p.b} << ")";
+}
+
 inline bool IsInk(Rgb p) { return p.r < 128 || p.g < 128 || p.b < 128; }
 
 inline bool Near(Rgb p, COLORREF colour) {
@@ -209,7 +218,7 @@ inline std::optional<Box> InkBox(const Raster& page) {
 // while the test waits. It takes the foreground, so it is what "active window" capture copies.
 class PatternWindow {
 public:
-    PatternWindow(int width, int height) {
+    PatternWindow(int width, int height, const Pattern& pattern = kPrimaries) : pattern_(pattern) {
         thread_ = std::thread([this, width, height] { Run(width, height); });
         WaitFor([this] { return window_.load() != nullptr || failed_.load(); });
     }
@@ -234,10 +243,9 @@ public:
             return std::chrono::steady_clock::now() - since > 500ms;
         }, 10s);
     }
-
-    // Takes the foreground from `other` (Kestrel's main window) until that window's own thread no
-    // longer counts it as active: under Wine, a thread that hides the window it still holds active
-    // hands the foreground to the desktop, and the capture would copy the whole screen.
+    // Takes the foreground and waits until `other` (Kestrel's main window) is no longer the active
+    // window of its own thread either, so that the user is plainly working in the pattern window
+    // when Capture is clicked.
     bool TakeForegroundFrom(HWND other) const {
         const DWORD thread = ::GetWindowThreadProcessId(other, nullptr);
         return WaitFor([&] {
@@ -250,25 +258,16 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<PatternWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = ::BeginPaint(window, &paint);
-            RECT client;
-            ::GetClientRect(window, &client);
-            const int midX = client.right / 2;
-            const int midY = client.bottom / 2;
-            const std::pair<RECT, COLORREF> quadrants[] = {
-                {{0, 0, midX, midY}, kTopLeft},
-                {{midX, 0, client.right, midY}, kTopRight},
-                {{0, midY, midX, client.bottom}, kBottomLeft},
-                {{midX, midY, client.right, client.bottom}, kBottomRight},
-            };
-            for (const auto& [rect, colour] : quadrants) {
-                HBRUSH brush = ::CreateSolidBrush(colour);
-                ::FillRect(dc, &rect, brush);
-                ::DeleteObject(brush);
-            }
+            if (self) self->Paint(window, dc);
             ::EndPaint(window, &paint);
             return 0;
         }
@@ -276,7 +275,26 @@ private:
             ::PostQuitMessage(0);
             return 0;
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            break;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    void Paint(HWND window, HDC dc) const {
+        RECT client;
+        ::GetClientRect(window, &client);
+        const int midX = client.right / 2;
+        const int midY = client.bottom / 2;
+        const std::pair<RECT, COLORREF> quadrants[] = {
+            {{0, 0, midX, midY}, pattern_.topLeft},
+            {{midX, 0, client.right, midY}, pattern_.topRight},
+            {{0, midY, midX, client.bottom}, pattern_.bottomLeft},
+            {{midX, midY, client.right, client.bottom}, pattern_.bottomRight},
+        };
+        for (const auto& [rect, colour] : quadrants) {
+            HBRUSH brush = ::CreateSolidBrush(colour);
+            ::FillRect(dc, &rect, brush);
+            ::DeleteObject(brush);
         }
     }
 
@@ -293,7 +311,7 @@ private:
         const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
         const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
         HWND window = ::CreateWindowExW(0, L"Kestrel.Test.Pattern", L"Pattern", WS_POPUP | WS_VISIBLE, left, top, width,
-                                        height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                        height, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
         if (!window) {
             failed_ = true;
             return;
@@ -309,6 +327,7 @@ private:
         window_ = nullptr;
     }
 
+    Pattern pattern_;
     std::thread thread_;
     std::atomic<HWND> window_{nullptr};
     std::atomic<bool> failed_{false};
