@@ -290,6 +290,16 @@ TEST(AboutWindow, LooksAsLaidOut) {
     ExpectDrawnAsLaidOut(about);
 }
 
+// On a scaled display the layout grows with the DPI; the icon keeps its own 32 x 32 pixels.
+TEST(AboutWindowAt144Dpi, LooksAsLaidOut) {
+    ASSERT_EQ(ScreenDpi(), 144);
+    KestrelProcess kestrel;
+    HWND about = OpenFromButton(kestrel);
+    ASSERT_NE(about, nullptr);
+    ExpectLaidOut(kestrel, about);
+    ExpectDrawnAsLaidOut(about);
+}
+
 TEST(AboutWindow, ListHoldsTheFortyHelpItems) {
     KestrelProcess kestrel;
     HWND about = OpenFromButton(kestrel);
