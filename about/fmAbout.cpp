@@ -41,7 +41,8 @@ void fmAbout::CreateControls() {
     // keys to lead into, it has to be a plain tab stop rather than a control parent, or the
     // dialog manager passes over it.
     HWND box = Picture1.hWnd();
-    ::SetWindowLongPtrW(box, GWL_EXSTYLE, ::GetWindowLongPtrW(box, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CONTROLPARENT));
+    const LONG_PTR boxExStyle = ::GetWindowLongPtrW(box, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(box, GWL_EXSTYLE, boxExStyle & ~static_cast<LONG_PTR>(WS_EX_CONTROLPARENT));
     ::SetWindowLongPtrW(box, GWL_STYLE, ::GetWindowLongPtrW(box, GWL_STYLE) | WS_TABSTOP);
     Label1.Create(*this, self, ids::kAboutLabel1, L"Kestrel", {840, 120, 2295, 735});
     lblverLabel.Create(*this, self, ids::kAboutLblverLabel, L"  Version:", {4320, 210, 720, 240});
@@ -74,7 +75,8 @@ bool fmAbout::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
     // would do nothing (or send IDOK to no one). OK is not the default button otherwise: with the
     // focus in the list, Enter stays without effect.
     if (message == DM_GETDEFID) {
-        result = ::GetFocus() == cmdOK.hWnd() && cmdOK.hWnd() ? MAKELRESULT(cmdOK.Id(), DC_HASDEFID) : 0;
+        HWND ok = cmdOK.hWnd();
+        result = ok && ::GetFocus() == ok ? MAKELRESULT(cmdOK.Id(), DC_HASDEFID) : 0;
         return true;
     }
     return false;

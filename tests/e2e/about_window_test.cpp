@@ -212,7 +212,6 @@ void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_TRUE(::GetWindowLongPtrW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "listed in the taskbar";
     EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr) << "callers give no owner";
-    EXPECT_NE(::GetWindow(about, GW_OWNER), kestrel.Main());
 
     const RECT window = WindowRect(about);
     EXPECT_NEAR((window.left + window.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 2) << "centred on the screen";
@@ -323,7 +322,8 @@ TEST(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
     HWND main = kestrel.Main();
     int round = 0;
     for (CloseBy way : rounds) {
-        SCOPED_TRACE(::testing::Message() << "showing " << ++round << (way == CloseBy::OkButton ? ", OK" : ", close box"));
+        const char* how = way == CloseBy::OkButton ? ", OK" : ", close box";
+        SCOPED_TRACE(::testing::Message() << "showing " << ++round << how);
         HWND about = OpenFromButton(kestrel);
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(AllAboutWindows(kestrel).size(), 1u);
@@ -336,7 +336,8 @@ TEST(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
             ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         ASSERT_TRUE(WaitForAboutGone(kestrel)) << "the window is unloaded, not hidden";
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5s)) << "the main window takes input again";
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5s))
+            << "the main window takes input again";
         EXPECT_TRUE(kestrel.Running()) << "closing About never ends the program";
         EXPECT_TRUE(::IsWindowVisible(main));
     }
