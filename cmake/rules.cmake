@@ -15,6 +15,7 @@ set(KESTREL_RULES_SOURCES
   ${KESTREL_RULES_ROOT}/capture/capture_size.cpp
   ${KESTREL_RULES_ROOT}/capture/page_fit.cpp
   ${KESTREL_RULES_ROOT}/app/tray_rules.cpp
+  ${KESTREL_RULES_ROOT}/about/help_text.cpp
 )
 
 set(KESTREL_HOST_TEST_SOURCES
@@ -24,6 +25,7 @@ set(KESTREL_HOST_TEST_SOURCES
   ${KESTREL_RULES_ROOT}/tests/host/page_fit_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/preview_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/tray_rules_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/help_text_test.cpp
 )
 
 # libFuzzer target (clang -fsanitize=fuzzer); links with KESTREL_RULES_SOURCES.
