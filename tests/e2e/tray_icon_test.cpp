@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace kestrel::e2e {
@@ -307,6 +308,77 @@ TEST_F(TrayIconAt144Dpi, TheIconAnswersAtTenTwipsPerPixel) {
 
     ::PostMessageW(main_, WM_MOUSEMOVE, 0, MAKELPARAM(517, 10));
     EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel_) && Shown(); }, 1s)) << "not while shown";
+}
+
+// The prefix's display resolution for programs started while this lives; Wine reads it when a
+// process starts.
+class PrefixDpi {
+public:
+    explicit PrefixDpi(DWORD dpi) {
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                          nullptr);
+        DWORD size = sizeof old_;
+        had_ = ::RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+               ERROR_SUCCESS;
+        ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    ~PrefixDpi() {
+        if (had_) {
+            ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+        } else {
+            ::RegDeleteValueW(key_, L"LogPixels");
+        }
+        ::RegCloseKey(key_);
+    }
+    PrefixDpi(const PrefixDpi&) = delete;
+    PrefixDpi& operator=(const PrefixDpi&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+// At 192 dpi a pixel is 7.5 twips, not a whole number; at 240 dpi the window is wide enough for
+// the pointer to cross pixel columns 515 and 517.
+TEST(TrayIconAtHighDpi, ThePointerOverTheWindowIsNoIconActionAndTheIconStillAnswers) {
+    for (DWORD dpi : {192u, 240u}) {
+        SCOPED_TRACE(dpi);
+        std::optional<KestrelProcess> started;
+        {
+            PrefixDpi scaled(dpi);
+            started.emplace();
+        }
+        KestrelProcess& kestrel = *started;
+        HWND main = kestrel.Main();
+        ASSERT_NE(main, nullptr);
+        const RECT client = ClientRectOnScreen(main);
+        ASSERT_NEAR(client.right - client.left, 3735.0 * dpi / 1440, 1) << "the window is scaled";
+
+        if (client.right - client.left > 520) {
+            ::SetForegroundWindow(main);
+            // Along the margin above the buttons: the form's own area, not a button's.
+            const int y = client.top + 5;
+            for (int column = 505; column <= 525; ++column) {
+                ::SetCursorPos(client.left + column, y);
+                ::Sleep(30);
+            }
+            EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel) && ::IsWindowVisible(main); }, 1s))
+                << "moving the pointer across the window pops nothing up";
+            ::SetCursorPos(900, 700);
+        }
+
+        Click(Child(main, ids::kCmdMinimize));
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main) && ShellHasIcon(main); }));
+        PostShellCallback(main, WM_RBUTTONUP);
+        HWND menu = WaitForMenu(kestrel);
+        EXPECT_NE(menu, nullptr) << "517 pops up the menu";
+        if (menu) CloseMenu(menu);
+        ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel); }));
+        PostShellCallback(main, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) && !ShellHasIcon(main); })) << "515 restores";
+        ShellDeleteIcon(main);
+    }
 }
 
 }  // namespace
