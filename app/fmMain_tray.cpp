@@ -30,7 +30,7 @@ static_assert(offsetof(NOTIFYICONDATAA, uFlags) == 12, "uFlags at 12");
 static_assert(offsetof(NOTIFYICONDATAA, uCallbackMessage) == 16, "uCallbackMessage at 16");
 static_assert(offsetof(NOTIFYICONDATAA, hIcon) == 20, "hIcon at 20");
 static_assert(offsetof(NOTIFYICONDATAA, szTip) == 24, "szTip at 24");
-static_assert(offsetof(NOTIFYICONDATAA, szTip) + 64 == kTrayRecordSize, "the first layout is 88 bytes");
+static_assert(offsetof(NOTIFYICONDATAA, szTip) + 64 == kTrayRecordSize, "NOTIFYICONDATAA_V1_SIZE is 88 bytes");
 static_assert(sizeof(NOTIFYICONDATAA) >= kTrayRecordSize, "room for the first layout");
 #endif
 

@@ -16,7 +16,8 @@ namespace {
 // The program icon's 16 x 16 image, as kestrel.exe carries it.
 HICON ProgramSmallIcon() {
     const std::wstring exe = BuildFolder() + L"\\kestrel.exe";
-    static HMODULE file = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    static HMODULE file =
+        ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     return static_cast<HICON>(::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
 }
 

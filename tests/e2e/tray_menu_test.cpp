@@ -97,7 +97,8 @@ std::optional<ClipboardImage> ReadClipboardImage() {
             const bool masks = header->biCompression == BI_BITFIELDS;
             if ((bits == 24 || bits == 32) && (header->biCompression == BI_RGB || masks)) {
                 // Wine hands 32-bit images out with the three colour masks after the header.
-                const size_t offset = header->biSize + (masks ? 3 * sizeof(DWORD) : 0) + header->biClrUsed * sizeof(RGBQUAD);
+                const size_t offset =
+                    header->biSize + (masks ? 3 * sizeof(DWORD) : 0) + header->biClrUsed * sizeof(RGBQUAD);
                 const auto* pixels = reinterpret_cast<const unsigned char*>(header) + offset;
                 const size_t stride = ((static_cast<size_t>(read.width) * bits + 31) / 32) * 4;
                 const size_t row = static_cast<size_t>(read.height / 2);
