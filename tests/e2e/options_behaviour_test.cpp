@@ -257,6 +257,57 @@ TEST(OptionsPercentField, LeavingItClampsToOneThroughHundredWithABeep) {
     }
 }
 
+// An option button takes the focus on the click too, so the correction comes before its handler.
+TEST(OptionsPercentField, AClickOnAnOptionCorrectsFirst) {
+    BellCounter bells;
+    ASSERT_TRUE(bells.Listening()) << "xkbevd (x11-xkb-utils) must be installed";
+    KestrelProcess kestrel;
+    HWND dialog = OpenWith(kestrel, L"1", L"1", L"P", L"100");
+    ASSERT_NE(dialog, nullptr);
+    HWND field = Child(dialog, opt::kTxtPercent);
+    TypeInto(field, L"abc");
+    Sync(dialog);
+    ASSERT_EQ(FocusOf(dialog), field);
+    ClickAndSync(dialog, opt::kOptClipboard);
+    EXPECT_EQ(WindowText(field), L"1");
+    EXPECT_FALSE(::IsWindowEnabled(field));
+    EXPECT_EQ(FocusOf(dialog), Child(dialog, opt::kOptClipboard));
+    EXPECT_EQ(bells.AtLeast(1), 1);
+}
+
+// Switching to another program takes the focus from the field too, but the user has not left it
+// for another control: the text stays as typed until they do.
+TEST(OptionsPercentField, SwitchingToAnotherProgramIsNotLeavingTheField) {
+    BellCounter bells;
+    ASSERT_TRUE(bells.Listening()) << "xkbevd (x11-xkb-utils) must be installed";
+    KestrelProcess kestrel;
+    HWND dialog = OpenWith(kestrel, L"1", L"1", L"P", L"100");
+    ASSERT_NE(dialog, nullptr);
+    HWND field = Child(dialog, opt::kTxtPercent);
+    TypeInto(field, L"150");
+    Sync(dialog);
+    ASSERT_EQ(FocusOf(dialog), field);
+
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    ::SetForegroundWindow(other);
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) != field; }, std::chrono::milliseconds(5000)));
+    Sync(dialog);
+    EXPECT_EQ(WindowText(field), L"150");
+    ::DestroyWindow(other);
+
+    ::SetForegroundWindow(dialog);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == field; }, std::chrono::milliseconds(5000)))
+        << "the focus comes back to the field";
+    EXPECT_EQ(WindowText(field), L"150");
+    EXPECT_EQ(bells.Settled(), 0);
+    PostKey(field, VK_TAB);
+    Sync(dialog);
+    EXPECT_EQ(WindowText(field), L"100");
+    EXPECT_EQ(bells.AtLeast(1), 1);
+}
+
 TEST(OptionsPercentField, ThePreviewFollowsWhenTheFieldIsLeftNotWhileTyping) {
     KestrelProcess kestrel;
     HWND dialog = OpenWith(kestrel, L"1", L"1", L"P", L"100");
