@@ -403,7 +403,10 @@ TEST(OptionsClose, TheCloseBoxDiscardsEveryEdit) {
     TypeInto(Child(dialog, opt::kTxtPercent), L"150");
     Sync(dialog);
     ASSERT_EQ(FocusOf(dialog), Child(dialog, opt::kTxtPercent));
-    ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    const std::optional<POINT> closeBox = CloseBox(dialog);
+    ASSERT_TRUE(closeBox) << "the dialog has a close box";
+    ::SetForegroundWindow(dialog);
+    MouseClickAt(closeBox->x, closeBox->y);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
     EXPECT_EQ(Field(main, ids::kTxtScope), L"1");

@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,10 +113,7 @@ inline void Sync(HWND dialog) {
 // A real click of the mouse (through the system's input queue) at the centre of `control`. Each
 // event carries its own position: under Wine a pointer motion that the X server reports late can
 // otherwise move the pointer back between SetCursorPos and the press.
-inline void MouseClick(HWND control) {
-    const RECT r = WindowRect(control);
-    const int x = (r.left + r.right) / 2;
-    const int y = (r.top + r.bottom) / 2;
+inline void MouseClickAt(int x, int y) {
     ::SetCursorPos(x, y);
     const LONG ax = ::MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
     const LONG ay = ::MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
@@ -129,6 +127,25 @@ inline void MouseClick(HWND control) {
         input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
     }
     ::SendInput(3, input, sizeof(INPUT));
+}
+
+inline void MouseClick(HWND control) {
+    const RECT r = WindowRect(control);
+    MouseClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+// A point on the window's close box, found by asking the window along its caption; nullopt when
+// there is none.
+inline std::optional<POINT> CloseBox(HWND window) {
+    const RECT r = WindowRect(window);
+    const RECT client = ClientRectOnScreen(window);
+    const int y = (r.top + client.top) / 2;  // the middle of the caption
+    for (int x = r.right - 1; x > client.left; --x) {
+        DWORD_PTR hit = 0;
+        ::SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &hit);
+        if (hit == HTCLOSE) return POINT{x - 2, y};
+    }
+    return std::nullopt;
 }
 
 inline COLORREF ScreenPixel(int x, int y) {
