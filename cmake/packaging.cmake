@@ -61,6 +61,7 @@ else()
 endif()
 
 set(CPACK_GENERATOR "NSIS;ZIP")
+set(CPACK_VERBATIM_VARIABLES ON)  # the registry paths hold backslashes
 set(CPACK_PACKAGE_NAME "Kestrel")
 set(CPACK_PACKAGE_VENDOR "${KESTREL_RC_CompanyName}")
 set(CPACK_PACKAGE_VERSION "${KESTREL_VERSION}")
