@@ -21,6 +21,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -246,11 +247,12 @@ std::string Dlls(const FileFacts& facts) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring floor, kestrel, floor32, kestrel32;
+    std::wstring floor, themed, kestrel, floor32, kestrel32;
     int starts = 10, captures = 100;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring option = argv[i], value = argv[i + 1];
         if (option == L"--floor") floor = value;
+        else if (option == L"--themed") themed = value;
         else if (option == L"--kestrel") kestrel = value;
         else if (option == L"--floor32") floor32 = value;
         else if (option == L"--kestrel32") kestrel32 = value;
@@ -258,8 +260,8 @@ int wmain(int argc, wchar_t** argv) {
         else if (option == L"--captures") captures = std::max(0, _wtoi(value.c_str()));
     }
     if (floor.empty() || kestrel.empty()) {
-        std::fprintf(stderr, "usage: footprint --floor F.exe --kestrel K.exe [--floor32 F --kestrel32 K] "
-                             "[--starts N] [--captures N]\n");
+        std::fprintf(stderr, "usage: footprint --floor F.exe --kestrel K.exe [--themed T.exe] "
+                             "[--floor32 F --kestrel32 K] [--starts N] [--captures N]\n");
         return 2;
     }
 
@@ -276,48 +278,56 @@ int wmain(int argc, wchar_t** argv) {
     if (!floor32.empty() && !kestrel32.empty()) fileRows(floor32, kestrel32, "win32", "at most 400 KB");
     fileRows(floor, kestrel, bits, "");
 
-    // Idle private bytes, one start each after a warm-up start that fills Wine's caches.
-    { Running warm(floor, kFloorClass); }
-    { Running warm(kestrel, kestrel::ids::kMainWindowClass); }
-    std::size_t floorIdle = 0, kestrelIdle = 0;
-    {
-        Running program(floor, kFloorClass);
+    // Idle private bytes: one start each, after a warm-up start that fills Wine's caches.
+    struct Program {
+        Program(std::wstring file, const wchar_t* className) : exe(std::move(file)), windowClass(className) {}
+        std::wstring exe;
+        const wchar_t* windowClass;
+        std::size_t idle = 0;
+        std::vector<double> times;
+    };
+    std::vector<Program> programs{Program(floor, kFloorClass), Program(kestrel, kestrel::ids::kMainWindowClass)};
+    if (!themed.empty()) programs.emplace_back(themed, kFloorClass);
+    for (auto& program : programs) {
+        { Running warm(program.exe, program.windowClass); }
+        Running running(program.exe, program.windowClass);
         ::Sleep(2000);
-        floorIdle = program.PrivateBytes();
+        program.idle = running.PrivateBytes();
     }
-    {
-        Running program(kestrel, kestrel::ids::kMainWindowClass);
-        ::Sleep(2000);
-        kestrelIdle = program.PrivateBytes();
-    }
-    std::printf("| %s private bytes at idle after start | %s | %s | %s | at most +1024 KB |\n", bits,
-                Kb(double(floorIdle)).c_str(), Kb(double(kestrelIdle)).c_str(),
-                SignedKb(double(kestrelIdle) - double(floorIdle)).c_str());
+    const Program& base = programs[0];
+    const Program& main = programs[1];
+    auto idleRow = [&](const Program& against, const char* label, const char* target) {
+        std::printf("| %s private bytes at idle after start%s | %s | %s | %s | %s |\n", bits, label,
+                    Kb(double(against.idle)).c_str(), Kb(double(main.idle)).c_str(),
+                    SignedKb(double(main.idle) - double(against.idle)).c_str(), target);
+    };
+    idleRow(base, "", "at most +1024 KB");
+    if (programs.size() > 2) idleRow(programs[2], "; floor with one themed button", "");
 
     const CaptureRun run = Captures(kestrel, captures);
     std::printf("| %s private bytes after %d captures (%d reached the clipboard), the last picture still on the "
-                "clipboard | | %s | %s | |\n",
-                bits, captures, run.delivered, Kb(double(run.holdingPicture)).c_str(),
-                SignedKb(double(run.holdingPicture) - double(floorIdle)).c_str());
-    std::printf("| %s private bytes after %d captures, clipboard emptied by another program | | %s | %s | at most "
+                "clipboard | %s | %s | %s | |\n",
+                bits, captures, run.delivered, Kb(double(base.idle)).c_str(), Kb(double(run.holdingPicture)).c_str(),
+                SignedKb(double(run.holdingPicture) - double(base.idle)).c_str());
+    std::printf("| %s private bytes after %d captures, clipboard emptied by another program | %s | %s | %s | at most "
                 "+1024 KB |\n",
-                bits, captures, Kb(double(run.clipboardEmptied)).c_str(),
-                SignedKb(double(run.clipboardEmptied) - double(floorIdle)).c_str());
+                bits, captures, Kb(double(base.idle)).c_str(), Kb(double(run.clipboardEmptied)).c_str(),
+                SignedKb(double(run.clipboardEmptied) - double(base.idle)).c_str());
 
-    // Start to visible main window, the two programs taking turns.
-    std::vector<double> floorTimes, kestrelTimes;
+    // Start to visible main window, the programs taking turns.
     for (int i = 0; i < starts; ++i) {
-        {
-            Running program(floor, kFloorClass);
-            if (program.Window()) floorTimes.push_back(program.MsToVisible());
-        }
-        {
-            Running program(kestrel, kestrel::ids::kMainWindowClass);
-            if (program.Window()) kestrelTimes.push_back(program.MsToVisible());
+        for (auto& program : programs) {
+            Running running(program.exe, program.windowClass);
+            if (running.Window()) program.times.push_back(running.MsToVisible());
         }
     }
-    const double floorMedian = Median(floorTimes), kestrelMedian = Median(kestrelTimes);
-    std::printf("| %s start to visible main window, median of %d | %.0f ms | %.0f ms | x%.2f | at most x1.2 |\n",
-                bits, starts, floorMedian, kestrelMedian, floorMedian > 0 ? kestrelMedian / floorMedian : 0.0);
+    auto timeRow = [&](const Program& against, const char* label, const char* target) {
+        const double floorMedian = Median(against.times), kestrelMedian = Median(main.times);
+        std::printf("| %s start to visible main window, median of %d%s | %.0f ms | %.0f ms | x%.2f | %s |\n", bits,
+                    starts, label, floorMedian, kestrelMedian, floorMedian > 0 ? kestrelMedian / floorMedian : 0.0,
+                    target);
+    };
+    timeRow(base, "", "at most x1.2");
+    if (programs.size() > 2) timeRow(programs[2], "; floor with one themed button", "");
     return 0;
 }
