@@ -273,6 +273,26 @@ TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
     EXPECT_EQ(Field(main, ids::kTxtPercent), L"42");
 }
 
+TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
+    {
+        KestrelProcess kestrel(InstalledProgram());
+        ASSERT_NE(kestrel.Main(), nullptr);
+        // Silent runs stop at once with exit code 2 (aborted) and change nothing. The uninstaller
+        // runs in place (_?=) so that its own exit code is seen.
+        EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(2u));
+        EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(2u));
+        EXPECT_TRUE(kestrel.Running());
+        EXPECT_TRUE(Exists(InstalledProgram()));
+        EXPECT_TRUE(Exists(StartMenuGroup() + L"\\Kestrel.lnk"));
+        EXPECT_TRUE(KeyExists(kUninstallKey));
+        EXPECT_TRUE(KeyExists(kSettingsKey));
+    }
+    // Once Kestrel has gone, the uninstaller does its work.
+    EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
+    EXPECT_FALSE(Exists(InstalledProgram()));
+    EXPECT_FALSE(KeyExists(kSettingsKey));
+}
+
 TEST_F(Installer, UninstallerRemovesTheProgramItsShortcutsItsEntryAndTheSettingsKey) {
     WriteSettings("1", "2", "L", "75");  // settings saved in the meantime go too
     const auto command = RegText(kUninstallKey, L"UninstallString");
