@@ -82,6 +82,12 @@ std::int16_t RoundToInt16(float value) {
   return static_cast<std::int16_t>(rounded);
 }
 
+float TrayTwipsPerPixel(int dpi) {
+  if (dpi <= 0) dpi = 96;
+  const int whole = 1440 / dpi;
+  return static_cast<float>(whole > 0 ? whole : 1);
+}
+
 std::optional<float> GetMouseEventNumber(std::int16_t xTwips,
                                          float twipsPerPixel) {
   if (twipsPerPixel == 0.0f) throw DivisionByZeroError();

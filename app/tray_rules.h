@@ -46,6 +46,13 @@ std::string DecodeTrayTip(const std::array<std::uint8_t, kTrayRecordSize>& recor
 // NaN or a result outside -32768..32767 throws OverflowError.
 std::int16_t RoundToInt16(float value);
 
+// The screen's twips per pixel that the icon's mouse messages are scaled and
+// divided back by: 1440 / dpi rounded down to a whole number (at least 1).
+// A whole number keeps the round trip exact; with the true 7.5 of a 192-dpi
+// screen, 517 becomes 3877.5 twips, rounds to 3878 and divides to 517.07, and
+// the menu never opens. A dpi of 0 or less counts as the standard 96.
+float TrayTwipsPerPixel(int dpi);
+
 // GetMouseEvent: the toolkit reports the shell's mouse message as an X in
 // twips (message number x twips per pixel); this divides it back, in single
 // precision. A zero divisor throws DivisionByZeroError, a NaN result

@@ -16,6 +16,7 @@ set(KESTREL_RULES_SOURCES
   ${KESTREL_RULES_ROOT}/capture/page_fit.cpp
   ${KESTREL_RULES_ROOT}/app/tray_rules.cpp
   ${KESTREL_RULES_ROOT}/toolkit/scale_units.cpp
+  ${KESTREL_RULES_ROOT}/about/help_text.cpp
 )
 
 set(KESTREL_HOST_TEST_SOURCES
@@ -26,6 +27,7 @@ set(KESTREL_HOST_TEST_SOURCES
   ${KESTREL_RULES_ROOT}/tests/host/preview_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/tray_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/scale_units_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/help_text_test.cpp
 )
 
 # libFuzzer target (clang -fsanitize=fuzzer); links with KESTREL_RULES_SOURCES.

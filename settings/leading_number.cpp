@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
-#include <system_error>
 
 namespace kestrel {
 namespace {
@@ -131,23 +131,22 @@ double ReadDecimalNumber(Cursor& cursor) {
   } else if (decimalExponent < -330) {
     magnitude = 0.0;  // below half the smallest subnormal
   } else {
-    // std::from_chars rather than strtod: strtod follows the C locale's
-    // decimal point, which a host application may have changed.
+    // strtod reads the digits as a whole number with an exponent, so no
+    // decimal point is written and the C locale's (which a host application
+    // may have changed) never matters. Like std::from_chars it rounds
+    // correctly, but the double from_chars would add 40 KB of tables to the
+    // 32-bit program file. Out of range it gives infinity or 0, as wanted.
     char buffer[kMaxDigits + 32];
     std::size_t n = 0;
-    buffer[n++] = '0';
-    buffer[n++] = '.';
     for (std::size_t i = 0; i < digitCount; ++i) buffer[n++] = digits[i];
     buffer[n++] = 'e';
-    const auto written =
-        std::to_chars(buffer + n, buffer + sizeof buffer, decimalExponent);
-    const char* end = written.ptr;
-    const auto parsed = std::from_chars(buffer, end, magnitude);
-    if (parsed.ec == std::errc::result_out_of_range) {
-      magnitude = decimalExponent > 0 ? infinity : 0.0;
-    } else if (parsed.ec != std::errc()) {
-      magnitude = 0.0;  // cannot happen with the text built above
-    }
+    const std::int64_t exponentOfWhole =
+        decimalExponent - static_cast<std::int64_t>(digitCount);
+    char* const end =
+        std::to_chars(buffer + n, buffer + sizeof buffer - 1, exponentOfWhole)
+            .ptr;
+    *end = '\0';
+    magnitude = std::strtod(buffer, nullptr);
   }
   if (magnitude == 0.0) return 0.0;
   return negative ? -magnitude : magnitude;

@@ -1,8 +1,9 @@
 #include "settings/preview_rules.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <cstddef>
+#include <cstdio>
 
 #include "settings/leading_number.h"
 
@@ -39,16 +40,55 @@ std::string FormatSpinNumber(double value) {
   if (value == 0.0) value = 0.0;  // no "-0": negative zero counts as zero
 
   std::string text(1, value < 0.0 ? '-' : ' ');
-  // std::to_chars is the one standard formatter that ignores the locale, so
-  // a German or French user still gets a full stop the program can read back.
-  // General format with 15 digits matches the classic Str$ except for the
-  // lower-case exponent letter and the zero before the point.
-  char digits[64];
-  const auto result = std::to_chars(digits, digits + sizeof digits,
-                                    std::fabs(value),
-                                    std::chars_format::general, 15);
-  for (const char* p = digits; p != result.ptr; ++p) {
-    text += (*p == 'e') ? 'E' : *p;
+  // General format with 15 significant digits, the classic Str$ except for
+  // the zero before the point. std::to_chars(general, 15) says the same but
+  // would add 190 KB of tables to the 32-bit program file; snprintf's
+  // exponent form rounds the same way, and only its digits and exponent are
+  // taken, so neither the C locale's decimal point (a German or French user
+  // still gets a full stop the program can read back) nor the old msvcrt's
+  // three-digit exponent reaches the text.
+  char scientific[64];
+  std::snprintf(scientific, sizeof scientific, "%.14e", std::fabs(value));
+  std::string digits;
+  const char* p = scientific;
+  for (; *p != '\0' && *p != 'e' && *p != 'E'; ++p) {
+    if (*p >= '0' && *p <= '9') digits += *p;
+  }
+  int exponent = 0;
+  if (*p != '\0') {
+    ++p;
+    const bool negativeExponent = (*p == '-');
+    if (*p == '+' || *p == '-') ++p;
+    for (; *p >= '0' && *p <= '9'; ++p) exponent = exponent * 10 + (*p - '0');
+    if (negativeExponent) exponent = -exponent;
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  if (exponent < -4 || exponent >= 15) {
+    text += digits[0];
+    if (digits.size() > 1) {
+      text += '.';
+      text.append(digits, 1, std::string::npos);
+    }
+    text += exponent < 0 ? "E-" : "E+";
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude >= 100) text += static_cast<char>('0' + magnitude / 100);
+    text += static_cast<char>('0' + magnitude / 10 % 10);
+    text += static_cast<char>('0' + magnitude % 10);
+  } else if (exponent < 0) {
+    text += "0.";
+    text.append(static_cast<std::size_t>(-exponent - 1), '0');
+    text += digits;
+  } else {
+    const std::size_t whole = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= whole) {
+      text += digits;
+      text.append(whole - digits.size(), '0');
+    } else {
+      text.append(digits, 0, whole);
+      text += '.';
+      text.append(digits, whole, std::string::npos);
+    }
   }
   return text;
 }

@@ -471,7 +471,7 @@ void Form::Load() {
     font_ = MakeFont(FontSpec{L"MS Shell Dlg 2", 8.0});
     const SIZE outer = OuterSize();
     ::CreateWindowExW(style_.exStyle, className_.c_str(), style_.caption.c_str(), style_.style, CW_USEDEFAULT,
-                      CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, app::Instance(), this);
+                      CW_USEDEFAULT, outer.cx, outer.cy, style_.owner, nullptr, app::Instance(), this);
     if (!wnd_) throw std::runtime_error("The window could not be created.");
     app::FormLoaded();
     if (const int dpi = WindowDpi(wnd_); dpi != dpi_) ApplyDpi(dpi, nullptr);

@@ -216,6 +216,8 @@ public:
         DWORD exStyle = 0;
         StartPosition start = StartPosition::CentreScreen;
         bool programIcon = false;  // the window shows the program's icon
+        // An owned window stays in front of its owner and gets no taskbar button of its own.
+        HWND owner = nullptr;
     };
 
     explicit Form(std::wstring className);

@@ -44,8 +44,9 @@ std::wstring BuildFolder() {
     return folder;
 }
 
-KestrelProcess::KestrelProcess() {
-    std::wstring exe = BuildFolder() + L"\\kestrel.exe";
+KestrelProcess::KestrelProcess() : KestrelProcess(BuildFolder() + L"\\kestrel.exe") {}
+
+KestrelProcess::KestrelProcess(const std::wstring& exe) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;

@@ -104,7 +104,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SpinCase{"-5", "-4"}, SpinCase{"-0.5", " 0.5"},
                       SpinCase{"1e3", kUnchanged}, SpinCase{"1e2", kUnchanged},
                       SpinCase{"9.9e1", " 100"}, SpinCase{"1e400", kUnchanged},
-                      SpinCase{"-1e400", kUnchanged}));
+                      SpinCase{"-1e400", kUnchanged},
+                      // A comma is no decimal point, whatever the regional
+                      // settings: the number ends before it.
+                      SpinCase{"99,5", " 100"}, SpinCase{"0.25", " 1.25"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, SpinDownTest,
@@ -114,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SpinCase{"", kUnchanged}, SpinCase{"100", " 99"},
                       SpinCase{"100.5", " 99.5"}, SpinCase{"1e3", " 999"},
                       SpinCase{"50abc", " 49"}, SpinCase{"-5", kUnchanged},
-                      SpinCase{"1e400", kUnchanged}));
+                      SpinCase{"1e400", kUnchanged}, SpinCase{"1,5", kUnchanged},
+                      SpinCase{"2.25", " 1.25"}));
 
 TEST(SpinSequences, WholeNumbersStopAtBothEnds) {
   std::string text = "98";
@@ -159,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ClampCase{"-1e400", "1"}, ClampCase{"100", kUnchanged},
                       ClampCase{"1", kUnchanged}, ClampCase{"50abc", kUnchanged},
                       ClampCase{"1e2", kUnchanged}, ClampCase{" 37.5", kUnchanged},
-                      ClampCase{"&H64", kUnchanged}));
+                      ClampCase{"&H64", kUnchanged}, ClampCase{"150,5", "100"},
+                      ClampCase{"0,5", "1"}, ClampCase{"100,9", kUnchanged}));
 
 struct PreviewCase {
   const char* name;
@@ -227,7 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
         PreviewCase{"LandscapeAt50", false, true, false, "50abc", true, false,
                     {3960, 717, 780, 535}},
         PreviewCase{"LandscapeAt1", true, true, false, "1", true, false,
-                    {3960, 717, 15.6f, 10.7f}}),
+                    {3960, 717, 15.6f, 10.7f}},
+        PreviewCase{"PortraitBelowOne", false, true, true, "0.5", false, true,
+                    {4150, 440, 5.9f, 4}},
+        PreviewCase{"LandscapeTiny", false, true, false, "1e-300", true,
+                    false, {3960, 717, 0, 0}}),
     [](const ::testing::TestParamInfo<PreviewCase>& info) {
       return std::string(info.param.name);
     });

@@ -219,6 +219,49 @@ TEST(MouseDecoding, RoundedXThroughToTheAction) {
             TrayAction::PopupMenu);
 }
 
+struct TwipsCase {
+  int dpi;
+  float twipsPerPixel;
+};
+
+class TrayTwipsPerPixelTable : public ::testing::TestWithParam<TwipsCase> {};
+
+TEST_P(TrayTwipsPerPixelTable, WholeTwipsPerPixel) {
+  EXPECT_EQ(TrayTwipsPerPixel(GetParam().dpi), GetParam().twipsPerPixel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, TrayTwipsPerPixelTable,
+    ::testing::Values(TwipsCase{96, 15.0f}, TwipsCase{120, 12.0f},
+                      TwipsCase{144, 10.0f}, TwipsCase{168, 8.0f},
+                      TwipsCase{192, 7.0f}, TwipsCase{216, 6.0f},
+                      TwipsCase{288, 5.0f}, TwipsCase{72, 20.0f},
+                      TwipsCase{110, 13.0f}, TwipsCase{1440, 1.0f},
+                      TwipsCase{5000, 1.0f}, TwipsCase{0, 15.0f},
+                      TwipsCase{-96, 15.0f}));
+
+// The shell's callback travels as a mouse message number scaled to twips,
+// rounded to a 16-bit integer and divided back; at every resolution that
+// must land on the same action as reading the number straight from lParam.
+TEST(TrayCallbackRoundTrip, EveryMessageAtEveryResolution) {
+  for (int dpi = 48; dpi <= 480; ++dpi) {
+    const float twipsPerPixel = TrayTwipsPerPixel(dpi);
+    for (std::uint32_t message = 0x200; message <= 0x20E; ++message) {
+      const float x = static_cast<float>(message) * twipsPerPixel;
+      const std::optional<float> number =
+          GetMouseEventNumber(RoundToInt16(x), twipsPerPixel);
+      ASSERT_TRUE(number.has_value());
+      ASSERT_EQ(*number, static_cast<float>(message))
+          << "dpi " << dpi << ", message " << message;
+      for (bool visible : {false, true}) {
+        ASSERT_EQ(TrayActionFor(number, visible),
+                  TrayActionForMessage(message, visible))
+            << "dpi " << dpi << ", message " << message;
+      }
+    }
+  }
+}
+
 struct ActionCase {
   std::uint32_t message;
   bool visible;

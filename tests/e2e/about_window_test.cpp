@@ -1,0 +1,379 @@
+// The About window opened from the main window's About button, as a user meets it: its layout,
+// its texts and help list read from outside, the modal showing, and the ways to close it.
+#include "about/help_text.h"
+#include "tests/e2e/about_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+namespace kestrel::e2e {
+namespace {
+
+int OnePixel() { return ToTwips(1) + 1; }
+
+std::wstring Wide(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+
+// The help list as the user has to see it. The COPYRIGHT and AUTHOR lines are the program's own
+// wording, so those eight come from the program's help text; everything else is fixed here.
+std::vector<std::wstring> ExpectedHelpList() {
+    std::vector<std::wstring> items = {
+        L"INSTRUCTIONS",
+        L"1. Launch Kestrel by clicking the Start menu button, then Programs, the",
+        L"   Kestrel group, and the Kestrel icon.",
+        L" ",
+        L"2. Click the Options button, and select the desired options for the",
+        L"   captured screen. (Note that the Percent box indicates the percent of",
+        L"   printable area the final image will take up, and the Portrait/Landscape",
+        L"   option applies only to printed output).",
+        L" ",
+        L"3. Click the OK button.",
+        L" ",
+        L"4. When you are ready, click the CAPTURE button. If you selected in Options",
+        L"   to capture to the clipboard, the screen capture will be in the clipboard.",
+        L"   If you selected to capture to direct to printer, the screen capture should",
+        L"   begin to print directly to the default Windows printer.",
+        L" ",
+        L"Minimize Button (New in version 0.4.0)",
+        L"   The minimize button drops Kestrel into the System Tray. Once in the system",
+        L"   tray, you can perform all major functions by right-clicking on the system",
+        L"   tray icon, then left-clicking on the funtion to perform from the pop-up",
+        L"   menu.",
+        L" ",
+        L"SYSTEM REQUIREMENTS",
+        L"Kestrel requires Windows 98 SE or higher. Hard disk and memory requirements",
+        L"are negligible (Approximately 3.6 Mb of disk space for the application and",
+        L"all libraries, and 2.6 Mb of physical RAM when running). A printer installed",
+        L"and set as the Windows default printer is required for capturing directly to",
+        L"a printer.",
+        L" ",
+        L"COPYRIGHT",
+    };
+    for (std::size_t i = 30; i < 34; ++i) items.push_back(Wide(HelpItems()[i]));
+    items.push_back(L" ");
+    items.push_back(L"AUTHOR");
+    for (std::size_t i = 36; i < 40; ++i) items.push_back(Wide(HelpItems()[i]));
+    return items;
+}
+
+HWND OpenFromButton(const KestrelProcess& kestrel) {
+    Click(Child(kestrel.Main(), ids::kCmdAbout));
+    return WaitForAbout(kestrel);
+}
+
+struct TwipsBox {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// A control's rectangle in twips, relative to the About window's client area.
+TwipsBox TwipsOf(HWND about, HWND control) {
+    const RECT origin = ClientRectOnScreen(about);
+    const RECT r = WindowRect(control);
+    return {ToTwips(r.left - origin.left), ToTwips(r.top - origin.top), ToTwips(r.right - r.left),
+            ToTwips(r.bottom - r.top)};
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
+    return text;
+}
+
+// Screen pixels, or pixels the test draws itself, as 0xRRGGBB values row by row.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> data;
+    bool operator==(const Pixels& other) const {
+        return width == other.width && height == other.height && data == other.data;
+    }
+    int Differences(const Pixels& other) const {
+        if (width != other.width || height != other.height) return width * height;
+        int count = 0;
+        for (size_t i = 0; i < data.size(); ++i) count += data[i] != other.data[i];
+        return count;
+    }
+};
+
+template <typename Draw>
+Pixels DrawPixels(int width, int height, Draw draw) {
+    Pixels pixels{width, height, {}};
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, dib);
+    draw(memory, screen);
+    ::GdiFlush();
+    const auto* source = static_cast<const std::uint32_t*>(bits);
+    pixels.data.assign(source, source + static_cast<size_t>(width) * height);
+    for (std::uint32_t& p : pixels.data) p &= 0xFFFFFF;
+    ::SelectObject(memory, old);
+    ::DeleteObject(dib);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+Pixels ScreenPixels(const RECT& area) {
+    return DrawPixels(area.right - area.left, area.bottom - area.top, [&](HDC memory, HDC screen) {
+        ::BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+    });
+}
+
+// What a left-aligned label of that size shows with that font, on the dialog face colour.
+Pixels LabelPixels(int width, int height, const std::wstring& text, const wchar_t* face, double points, int weight,
+                   bool italic, BYTE family) {
+    return DrawPixels(width, height, [&](HDC memory, HDC) {
+        RECT all{0, 0, width, height};
+        ::FillRect(memory, &all, ::GetSysColorBrush(COLOR_BTNFACE));
+        LOGFONTW lf{};
+        lf.lfHeight = -static_cast<LONG>(std::lround(points * ScreenDpi() / 72.0));
+        lf.lfWeight = weight;
+        lf.lfItalic = italic;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfPitchAndFamily = family;
+        lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+        HFONT font = ::CreateFontIndirectW(&lf);
+        HGDIOBJ old = ::SelectObject(memory, font);
+        ::SetTextColor(memory, ::GetSysColor(COLOR_WINDOWTEXT));
+        ::SetBkColor(memory, ::GetSysColor(COLOR_BTNFACE));
+        ::DrawTextW(memory, text.c_str(), -1, &all, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX);
+        ::SelectObject(memory, old);
+        ::DeleteObject(font);
+    });
+}
+
+// The program icon's 32 x 32 image as the program file carries it, drawn on the dialog face.
+Pixels IconPixels() {
+    const std::wstring exe = BuildFolder() + L"\\kestrel.exe";
+    HMODULE file = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HICON icon = static_cast<HICON>(::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+    Pixels pixels = DrawPixels(32, 32, [&](HDC memory, HDC) {
+        RECT all{0, 0, 32, 32};
+        ::FillRect(memory, &all, ::GetSysColorBrush(COLOR_BTNFACE));
+        ::DrawIconEx(memory, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    });
+    ::DestroyIcon(icon);
+    ::FreeLibrary(file);
+    return pixels;
+}
+
+// Waits until the screen shows `expected` at `area` (the window may still be painting).
+::testing::AssertionResult ScreenShows(const RECT& area, const Pixels& expected) {
+    Pixels seen;
+    if (WaitFor([&] { return (seen = ScreenPixels(area)) == expected; }, 5s)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << seen.Differences(expected) << " of " << expected.data.size()
+                                         << " pixels differ";
+}
+
+struct ControlLayout {
+    int id;
+    const wchar_t* windowClass;
+    const wchar_t* text;  // nullptr: no text to check
+    TwipsBox box;
+};
+
+const ControlLayout kLayout[] = {
+    {ids::kAboutPicture1, nullptr, nullptr, {120, 240, 615, 615}},
+    {ids::kAboutLabel1, L"static", L"Kestrel", {840, 120, 2295, 735}},
+    {ids::kAboutLblverLabel, L"static", L"  Version:", {4320, 210, 720, 240}},
+    {ids::kAboutLabel3, L"static", L"  0.4.1", {4395, 450, 585, 225}},
+    {ids::kAboutLabel2, L"static", L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP",
+     {120, 840, 5775, 255}},
+    {ids::kAboutLstInfo, L"listbox", nullptr, {90, 1350, 5865, 1035}},
+    {ids::kAboutCmdOK, L"button", L"OK", {2640, 2520, 735, 375}},
+};
+
+void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
+    EXPECT_EQ(WindowText(about), L"About");
+    RECT client{};
+    ::GetClientRect(about, &client);
+    EXPECT_NEAR(ToTwips(client.right), 6075, OnePixel());
+    EXPECT_NEAR(ToTwips(client.bottom), 2940, OnePixel());
+
+    const LONG_PTR style = ::GetWindowLongPtrW(about, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU) << "the close box";
+    EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(::GetWindowLongPtrW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "listed in the taskbar";
+    EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr) << "callers give no owner";
+
+    const RECT window = WindowRect(about);
+    EXPECT_NEAR((window.left + window.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 2) << "centred on the screen";
+    EXPECT_NEAR((window.top + window.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 2);
+
+    for (const ControlLayout& expected : kLayout) {
+        SCOPED_TRACE(expected.id);
+        HWND control = Child(about, expected.id);
+        ASSERT_NE(control, nullptr);
+        EXPECT_TRUE(::IsWindowVisible(control));
+        if (expected.windowClass) EXPECT_EQ(Lower(ClassName(control)), expected.windowClass);
+        if (expected.text) EXPECT_EQ(WindowText(control), expected.text);
+        const TwipsBox box = TwipsOf(about, control);
+        EXPECT_NEAR(box.left, expected.box.left, OnePixel());
+        EXPECT_NEAR(box.top, expected.box.top, OnePixel());
+        EXPECT_NEAR(box.width, expected.box.width, OnePixel());
+        EXPECT_NEAR(box.height, expected.box.height, OnePixel());
+    }
+
+    // The rule: one pixel high, from the left edge across 6000 twips at 1200 twips down.
+    HWND line = Child(about, ids::kAboutLine1);
+    ASSERT_NE(line, nullptr);
+    const TwipsBox rule = TwipsOf(about, line);
+    EXPECT_NEAR(rule.left, 0, OnePixel());
+    EXPECT_NEAR(rule.top, 1200, OnePixel());
+    EXPECT_NEAR(rule.width, 6000, OnePixel());
+    const RECT lineRect = WindowRect(line);
+    EXPECT_EQ(lineRect.bottom - lineRect.top, 1);
+
+    // Keyboard: OK has the focus, Tab goes on to the list, then the icon box, then back to OK.
+    HWND ok = Child(about, ids::kAboutCmdOK);
+    HWND list = Child(about, ids::kAboutLstInfo);
+    HWND picture = Child(about, ids::kAboutPicture1);
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s)) << "OK has the focus";
+    EXPECT_EQ(::GetNextDlgTabItem(about, ok, FALSE), list);
+    EXPECT_EQ(::GetNextDlgTabItem(about, list, FALSE), picture);
+    EXPECT_EQ(::GetNextDlgTabItem(about, picture, FALSE), ok);
+    EXPECT_FALSE(::GetWindowLongPtrW(ok, GWL_STYLE) & BS_DEFPUSHBUTTON) << "OK is not the window's default button";
+}
+
+void ExpectDrawnAsLaidOut(HWND about) {
+    // The icon at its own 32 x 32 pixels in the top-left corner of the icon box.
+    RECT box = WindowRect(Child(about, ids::kAboutPicture1));
+    EXPECT_TRUE(ScreenShows(RECT{box.left, box.top, box.left + 32, box.top + 32}, IconPixels())) << "icon";
+
+    struct LabelFont {
+        int id;
+        const wchar_t* face;
+        double points;
+        int weight;
+        bool italic;
+        BYTE family;
+    };
+    const LabelFont fonts[] = {
+        {ids::kAboutLabel1, L"Times New Roman", 27.75, FW_BOLD, true, DEFAULT_PITCH | FF_ROMAN},
+        {ids::kAboutLabel2, L"Times New Roman", 9.75, FW_NORMAL, true, DEFAULT_PITCH | FF_ROMAN},
+        {ids::kAboutLblverLabel, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+        {ids::kAboutLabel3, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+    };
+    for (const LabelFont& font : fonts) {
+        SCOPED_TRACE(font.id);
+        HWND label = Child(about, font.id);
+        const RECT r = WindowRect(label);
+        const Pixels expected = LabelPixels(r.right - r.left, r.bottom - r.top, WindowText(label), font.face,
+                                            font.points, font.weight, font.italic, font.family);
+        EXPECT_TRUE(ScreenShows(r, expected));
+    }
+}
+
+TEST(AboutWindow, LooksAsLaidOut) {
+    KestrelProcess kestrel;
+    HWND about = OpenFromButton(kestrel);
+    ASSERT_NE(about, nullptr) << "the About button opens the About window";
+    ExpectLaidOut(kestrel, about);
+    ExpectDrawnAsLaidOut(about);
+}
+
+// On a scaled display the layout grows with the DPI; the icon keeps its own 32 x 32 pixels.
+TEST(AboutWindowAt144Dpi, LooksAsLaidOut) {
+    ASSERT_EQ(ScreenDpi(), 144);
+    KestrelProcess kestrel;
+    HWND about = OpenFromButton(kestrel);
+    ASSERT_NE(about, nullptr);
+    ExpectLaidOut(kestrel, about);
+    ExpectDrawnAsLaidOut(about);
+}
+
+TEST(AboutWindow, ListHoldsTheFortyHelpItems) {
+    KestrelProcess kestrel;
+    HWND about = OpenFromButton(kestrel);
+    ASSERT_NE(about, nullptr);
+    HWND list = Child(about, ids::kAboutLstInfo);
+    const std::vector<std::wstring> expected = ExpectedHelpList();
+    const std::vector<std::wstring> items = ListItems(list);
+    ASSERT_EQ(items.size(), 40u);
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i], expected[i]) << "item " << i + 1;
+
+    EXPECT_EQ(SendTo(list, LB_GETCURSEL), LB_ERR) << "no item is selected";
+    EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 0) << "the list shows from its first item";
+    EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) << "the list is longer than the box and scrolls";
+    EXPECT_FALSE(::GetWindowLongPtrW(list, GWL_STYLE) & LBS_SORT);
+}
+
+TEST(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
+    enum class CloseBy { OkButton, CloseBox };
+    const CloseBy rounds[] = {CloseBy::OkButton, CloseBy::OkButton, CloseBy::CloseBox, CloseBy::CloseBox};
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    int round = 0;
+    for (CloseBy way : rounds) {
+        const char* how = way == CloseBy::OkButton ? ", OK" : ", close box";
+        SCOPED_TRACE(::testing::Message() << "showing " << ++round << how);
+        HWND about = OpenFromButton(kestrel);
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(AllAboutWindows(kestrel).size(), 1u);
+        EXPECT_EQ(ListItems(Child(about, ids::kAboutLstInfo)).size(), 40u) << "filled once per showing";
+        EXPECT_FALSE(::IsWindowEnabled(main)) << "modal: the main window takes no input";
+
+        if (way == CloseBy::OkButton) {
+            Click(Child(about, ids::kAboutCmdOK));
+        } else {
+            ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        ASSERT_TRUE(WaitForAboutGone(kestrel)) << "the window is unloaded, not hidden";
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5s))
+            << "the main window takes input again";
+        EXPECT_TRUE(kestrel.Running()) << "closing About never ends the program";
+        EXPECT_TRUE(::IsWindowVisible(main));
+    }
+}
+
+TEST(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
+    struct KeyCase {
+        const char* name;
+        UINT key;
+        bool closes;
+    };
+    const KeyCase cases[] = {{"Escape", VK_ESCAPE, false}, {"Enter", VK_RETURN, true}, {"Space", VK_SPACE, true}};
+    KestrelProcess kestrel;
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND about = FindAbout(kestrel);
+        if (!about) about = OpenFromButton(kestrel);
+        ASSERT_NE(about, nullptr);
+        HWND ok = Child(about, ids::kAboutCmdOK);
+        HWND list = Child(about, ids::kAboutLstInfo);
+        ASSERT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s));
+
+        PressKey(ok, c.key);
+        if (c.closes) {
+            EXPECT_TRUE(WaitForAboutGone(kestrel));
+            continue;
+        }
+        // Queued behind the key: once the list has scrolled, the key has been dealt with.
+        ::PostMessageW(list, LB_SETTOPINDEX, 5, 0);
+        ASSERT_TRUE(WaitFor([&] { return SendTo(list, LB_GETTOPINDEX) == 5; }, 5s));
+        ::Sleep(200);
+        EXPECT_EQ(FindAbout(kestrel), about) << "the window stays open";
+        EXPECT_FALSE(::IsWindowEnabled(kestrel.Main())) << "and stays modal";
+    }
+    EXPECT_TRUE(kestrel.Running());
+}
+
+}  // namespace
+}  // namespace kestrel::e2e

@@ -1,0 +1,316 @@
+// The installer as a Windows user meets it: a silent install puts Kestrel under Program Files, a
+// Start menu group "Kestrel" with the Kestrel shortcut, an Add/Remove Programs entry and the
+// settings key in place; the installed program keeps its settings from one run to the next; the
+// uninstaller takes all of it away again. The installer is the 64-bit one that cpack makes beside
+// this test program before the suite runs (the CTest fixture "installer").
+#include "app/fmMain_ids.h"
+#include "resources/resource_ids.h"
+#include "tests/e2e/driver.h"
+
+#include <aclapi.h>
+#include <objbase.h>
+#include <sddl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel::e2e {
+namespace {
+
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel";
+constexpr wchar_t kSettingsKey[] = L"Software\\Olm\\Kestrel";
+constexpr wchar_t kVendorKey[] = L"Software\\Olm";
+// The access the program asks for when it opens the settings key, to read as well as to write.
+constexpr REGSAM kProgramAccess = 0x3F;
+
+std::wstring Widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+
+std::wstring Lower(std::wstring text) {
+    for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+std::wstring InstallerPath() {
+    return BuildFolder() + L"\\kestrel-" + Widen(KESTREL_VERSION_STRING) + (sizeof(void*) == 8 ? L"-x64" : L"") +
+           L"-setup.exe";
+}
+
+std::wstring KnownFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::wstring InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Kestrel"; }
+std::wstring StartMenuGroup() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Kestrel"; }
+std::wstring InstalledProgram() { return InstallFolder() + L"\\kestrel.exe"; }
+std::wstring Uninstaller() { return InstallFolder() + L"\\Uninstall.exe"; }
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<char> Contents(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Starts a program and waits for it to end; its exit code, or nullopt if it could not start or
+// did not end in time.
+std::optional<DWORD> RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 120000) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return std::nullopt;
+    }
+    std::optional<DWORD> result;
+    if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        result = code;
+    }
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return result;
+}
+
+bool KeyExists(const wchar_t* path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+std::optional<std::wstring> RegText(const wchar_t* path, const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(buffer);
+}
+
+std::optional<DWORD> RegNumber(const wchar_t* path, const wchar_t* name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+DWORD ValueCount(const wchar_t* path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    DWORD values = 0;
+    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                       nullptr);
+    ::RegCloseKey(key);
+    return values;
+}
+
+// The rights that allow entries for the Users group (S-1-5-32-545) grant on a key.
+std::optional<ACCESS_MASK> RightsOfUsers(const wchar_t* path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, READ_CONTROL, &key) != ERROR_SUCCESS) return std::nullopt;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status = ::GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                           nullptr, &descriptor);
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    PSID users = nullptr;
+    ::ConvertStringSidToSidW(L"S-1-5-32-545", &users);
+    ACCESS_MASK rights = 0;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!::GetAce(dacl, i, &ace)) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&allowed->SidStart, users)) {
+            rights |= allowed->Mask;
+        }
+    }
+    ::LocalFree(users);
+    ::LocalFree(descriptor);
+    return rights;
+}
+
+struct Shortcut {
+    std::wstring target;
+    std::wstring iconFile;
+    int iconIndex = -1;
+};
+
+std::optional<Shortcut> ReadShortcut(const std::wstring& path) {
+    CLSID shellLink{};
+    ::CLSIDFromString(L"{00021401-0000-0000-C000-000000000046}", &shellLink);
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(shellLink, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkW),
+                                  reinterpret_cast<void**>(&link)))) {
+        return std::nullopt;
+    }
+    std::optional<Shortcut> result;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            Shortcut shortcut;
+            wchar_t buffer[MAX_PATH] = {};
+            if (SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH))) shortcut.target = buffer;
+            buffer[0] = L'\0';
+            if (SUCCEEDED(link->GetIconLocation(buffer, MAX_PATH, &shortcut.iconIndex))) shortcut.iconFile = buffer;
+            result = shortcut;
+        }
+        file->Release();
+    }
+    link->Release();
+    return result;
+}
+
+bool EverythingGone() {
+    return !Exists(InstallFolder()) && !Exists(StartMenuGroup()) && !KeyExists(kUninstallKey) &&
+           !KeyExists(kSettingsKey);
+}
+
+class Installer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+
+    void SetUp() override {
+        RemoveInstallation();
+        DeleteSettingsKey();
+        ASSERT_TRUE(Exists(InstallerPath())) << "cpack makes it first (ctest -R Installer runs the fixture)";
+        ASSERT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(0u)) << "the silent install succeeds";
+    }
+
+    void TearDown() override { RemoveInstallation(); }
+
+    // Leaves no installation behind for the next test or suite, whatever the test did. The
+    // uninstaller runs in place (_?=), so it is waited for, and is then deleted by hand.
+    static void RemoveInstallation() {
+        if (Exists(Uninstaller())) {
+            RunProgram(Uninstaller(), L"/S _?=" + InstallFolder());
+            ::DeleteFileW(Uninstaller().c_str());
+            ::RemoveDirectoryW(InstallFolder().c_str());
+        }
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    }
+};
+
+TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInPlace) {
+    // The program, the very file the build made, with the README and the uninstaller.
+    ASSERT_TRUE(Exists(InstalledProgram()));
+    EXPECT_TRUE(Contents(InstalledProgram()) == Contents(BuildFolder() + L"\\kestrel.exe"));
+    EXPECT_TRUE(Exists(InstallFolder() + L"\\README.md"));
+    EXPECT_TRUE(Exists(Uninstaller()));
+
+    // Start menu, Programs, the Kestrel group, the Kestrel icon: for every user.
+    const std::wstring shortcutPath = StartMenuGroup() + L"\\Kestrel.lnk";
+    ASSERT_TRUE(Exists(shortcutPath));
+    const auto shortcut = ReadShortcut(shortcutPath);
+    ASSERT_TRUE(shortcut.has_value());
+    EXPECT_EQ(Lower(shortcut->target), Lower(InstalledProgram()));
+    EXPECT_EQ(Lower(shortcut->iconFile), Lower(InstalledProgram()));
+    EXPECT_EQ(shortcut->iconIndex, 0);
+
+    // Add/Remove Programs.
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayName"), L"Kestrel");
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayVersion"), Widen(KESTREL_VERSION_STRING));
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayIcon"), InstalledProgram() + L",0");
+    EXPECT_EQ(RegText(kUninstallKey, L"UninstallString"), L"\"" + Uninstaller() + L"\"");
+    EXPECT_EQ(RegText(kUninstallKey, L"InstallLocation"), InstallFolder());
+    EXPECT_NE(RegText(kUninstallKey, L"Publisher").value_or(L""), L"");
+    EXPECT_EQ(RegNumber(kUninstallKey, L"NoModify"), std::optional<DWORD>(1u));
+    EXPECT_EQ(RegNumber(kUninstallKey, L"NoRepair"), std::optional<DWORD>(1u));
+    EXPECT_GE(RegNumber(kUninstallKey, L"EstimatedSize").value_or(0), Contents(InstalledProgram()).size() / 1024);
+
+    // The settings key, empty (the first start reads empty settings), open to the program's access
+    // mask, and writable by ordinary users so that every user's settings persist.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, kProgramAccess, &key), ERROR_SUCCESS);
+    ::RegCloseKey(key);
+    EXPECT_EQ(ValueCount(kSettingsKey), 0u);
+    const auto users = RightsOfUsers(kSettingsKey);
+    ASSERT_TRUE(users.has_value());
+    EXPECT_EQ(*users & kProgramAccess, kProgramAccess);
+}
+
+TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
+    {
+        KestrelProcess kestrel(InstalledProgram());
+        HWND main = kestrel.Main();
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(Field(main, ids::kTxtScope), L"") << "a fresh key holds no settings";
+        SetField(main, ids::kTxtScope, L"1");
+        SetField(main, ids::kTxtDest, L"1");
+        SetField(main, ids::kTxtOrientation, L"P");
+        SetField(main, ids::kTxtPercent, L"42");
+        Click(Child(main, ids::kCmdExit));
+        ASSERT_EQ(kestrel.WaitForExit(), std::optional<DWORD>(0u));
+    }
+    const char* names[] = {"Scope", "Destination", "Orientation", "Percent"};
+    const char* stored[] = {"1", "1", "P", "42"};
+    for (int i = 0; i < 4; ++i) {
+        const auto value = ReadRawValue(names[i]);
+        ASSERT_TRUE(value.has_value()) << names[i];
+        EXPECT_EQ(value->Text(), stored[i]) << names[i];
+    }
+
+    KestrelProcess again(InstalledProgram());
+    HWND main = again.Main();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(Field(main, ids::kTxtScope), L"1");
+    EXPECT_EQ(Field(main, ids::kTxtDest), L"1");
+    EXPECT_EQ(Field(main, ids::kTxtOrientation), L"P");
+    EXPECT_EQ(Field(main, ids::kTxtPercent), L"42");
+}
+
+TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
+    {
+        KestrelProcess kestrel(InstalledProgram());
+        ASSERT_NE(kestrel.Main(), nullptr);
+        // Silent runs stop at once with exit code 2 (aborted) and change nothing. The uninstaller
+        // runs in place (_?=) so that its own exit code is seen.
+        EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(2u));
+        EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(2u));
+        EXPECT_TRUE(kestrel.Running());
+        EXPECT_TRUE(Exists(InstalledProgram()));
+        EXPECT_TRUE(Exists(StartMenuGroup() + L"\\Kestrel.lnk"));
+        EXPECT_TRUE(KeyExists(kUninstallKey));
+        EXPECT_TRUE(KeyExists(kSettingsKey));
+    }
+    // Once Kestrel has gone, the uninstaller does its work.
+    EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
+    EXPECT_FALSE(Exists(InstalledProgram()));
+    EXPECT_FALSE(KeyExists(kSettingsKey));
+}
+
+TEST_F(Installer, UninstallerRemovesTheProgramItsShortcutsItsEntryAndTheSettingsKey) {
+    WriteSettings("1", "2", "L", "75");  // settings saved in the meantime go too
+    const auto command = RegText(kUninstallKey, L"UninstallString");
+    ASSERT_TRUE(command.has_value());
+    // "C:\...\Uninstall.exe": the uninstaller copies itself to the temporary folder, starts the
+    // copy and returns at once, so the removal is waited for.
+    const std::wstring uninstaller = command->substr(1, command->size() - 2);
+    ASSERT_EQ(RunProgram(uninstaller, L"/S"), std::optional<DWORD>(0u));
+    EXPECT_TRUE(WaitFor(EverythingGone, 30s));
+
+    EXPECT_FALSE(Exists(InstalledProgram()));
+    EXPECT_FALSE(Exists(InstallFolder()));
+    EXPECT_FALSE(Exists(StartMenuGroup() + L"\\Kestrel.lnk"));
+    EXPECT_FALSE(Exists(StartMenuGroup()));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(KeyExists(kSettingsKey));
+    EXPECT_FALSE(KeyExists(kVendorKey)) << "nothing else lived under it";
+}
+
+}  // namespace
+}  // namespace kestrel::e2e

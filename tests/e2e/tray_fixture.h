@@ -1,0 +1,49 @@
+// A running Kestrel for each tray test, and the step every one of them starts with: Minimize.
+#pragma once
+#include "app/fmMain_ids.h"
+#include "tests/e2e/tray_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kestrel::e2e {
+
+class TrayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main_ = kestrel_.Main();
+        ASSERT_NE(main_, nullptr);
+        iconsBefore_ = ShellIconWindows();
+    }
+
+    // An icon the test left up (or a killed Kestrel left behind) would outlive the test in the
+    // shell's tray and confuse the next one.
+    void TearDown() override {
+        if (main_) ShellDeleteIcon(main_);
+        ::SetCursorPos(900, 700);
+    }
+
+    // Clicks Minimize; the window goes and the icon comes.
+    void Minimize() {
+        ASSERT_TRUE(::IsWindowVisible(main_));
+        Click(Child(main_, ids::kCmdMinimize));
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main_); })) << "Minimize hides the window";
+        ASSERT_TRUE(WaitFor([&] { return ShellHasIcon(main_); })) << "and the shell holds the icon";
+    }
+
+    // Opens the menu as the shell's report of a right-button release does.
+    HWND OpenMenu() {
+        PostShellCallback(main_, WM_RBUTTONUP);
+        return WaitForMenu(kestrel_);
+    }
+
+    bool InTray() const { return !::IsWindowVisible(main_) && ShellHasIcon(main_); }
+    bool Shown() const { return ::IsWindowVisible(main_) && !ShellHasIcon(main_); }
+
+    KestrelProcess kestrel_;
+    HWND main_ = nullptr;
+    std::vector<HWND> iconsBefore_;
+};
+
+}  // namespace kestrel::e2e

@@ -1,0 +1,386 @@
+// The notification-area icon: Minimize puts it up, the shell's reports of mouse actions on it
+// restore the window or pop up the menu, a restarted shell gets it back, and closing takes it down.
+#include "app/fmMain_ids.h"
+#include "tests/e2e/tray_fake_shell.h"
+#include "tests/e2e/tray_fixture.h"
+#include "tests/e2e/tray_pixels.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace kestrel::e2e {
+namespace {
+
+// The program icon's 16 x 16 image, as kestrel.exe carries it.
+HICON ProgramSmallIcon() {
+    const std::wstring exe = BuildFolder() + L"\\kestrel.exe";
+    static HMODULE file =
+        ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    return static_cast<HICON>(::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
+}
+
+// The visible tooltip window showing `text`, of whichever process.
+HWND VisibleTooltip(const std::wstring& text) {
+    for (HWND tip = ::FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); tip;
+         tip = ::FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) {
+        if (::IsWindowVisible(tip) && WindowText(tip) == text) return tip;
+    }
+    return nullptr;
+}
+
+// Which standard message-box icon the box shows: the one whose opaque pixels match best.
+std::wstring MessageBoxIconKind(HWND box) {
+    HWND iconControl = nullptr;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassName(child) == L"Static" && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            ::IsWindowVisible(child)) {
+            iconControl = child;
+        }
+    }
+    if (!iconControl) return L"no icon";
+    const Pixels shown = ScreenPixels(WindowRect(iconControl));
+    const struct {
+        const wchar_t* name;
+        LPCWSTR id;
+    } kinds[] = {{L"information", IDI_INFORMATION}, {L"warning", IDI_WARNING}, {L"error", IDI_ERROR},
+                 {L"question", IDI_QUESTION}};
+    std::wstring best = L"unrecognised";
+    int fewest = 1 << 30;
+    for (const auto& kind : kinds) {
+        const IconImage image = DrawnIcon(::LoadIconW(nullptr, kind.id), ::GetSystemMetrics(SM_CXICON));
+        const int m = BestMismatches(shown, image);
+        // A close match only: a few pixels of anti-aliasing at most.
+        if (m < fewest && m * 20 < image.OpaqueCount()) {
+            fewest = m;
+            best = kind.name;
+        }
+    }
+    return best;
+}
+
+class TrayIcon : public TrayTest {};
+
+TEST_F(TrayIcon, MinimizeHidesTheWindowAndPutsUpTheProgramIconWithItsTip) {
+    EXPECT_FALSE(ShellHasIcon(main_)) << "no icon while the window is shown";
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+
+    HWND icon = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; }))
+        << "the shell's tray shows one new icon";
+    ::Sleep(300);  // let the tray paint it
+    const IconImage program = DrawnIcon(ProgramSmallIcon(), 16);
+    ASSERT_GT(program.OpaqueCount(), 100);
+    EXPECT_EQ(BestMismatches(ScreenPixels(WindowRect(icon)), program), 0)
+        << "the icon is the program icon's own 16 x 16 image";
+
+    // The tip shows when the pointer rests on the icon.
+    ::SetCursorPos(Centre(WindowRect(icon)).x, Centre(WindowRect(icon)).y);
+    EXPECT_TRUE(WaitFor([] { return VisibleTooltip(L"Kestrel") != nullptr; }, 5s)) << "tip \"Kestrel\"";
+
+    EXPECT_FALSE(::IsWindowVisible(main_)) << "resting the pointer on the icon changes nothing";
+    EXPECT_TRUE(ShellHasIcon(main_));
+}
+
+TEST_F(TrayIcon, LeftDoubleClickRestoresTheWindowAndTakesTheIconDown) {
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    ASSERT_TRUE(WaitFor([&] { return NewIconWindow(iconsBefore_) != nullptr; }));
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_); })) << "515 brings the window back";
+    EXPECT_TRUE(WaitFor([&] { return !ShellHasIcon(main_); })) << "and takes the icon down";
+    EXPECT_TRUE(WaitFor([&] { return NewIconWindow(iconsBefore_) == nullptr; })) << "the tray no longer shows it";
+    EXPECT_FALSE(::IsIconic(main_));
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
+}
+
+TEST_F(TrayIcon, OtherMouseActionsOnTheIconDoNothing) {
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    // A single left click (513, 514), a right press (516), a right double click (518), a move over
+    // the icon (512), the middle button (519..521), the wheel (522) and numbers of no mouse
+    // message at all, up to the largest whose twips still fit in 16 bits (2184 x 15).
+    for (UINT message : {513u, 514u, 516u, 518u, 512u, 519u, 520u, 521u, 522u, 0u, 1u, 1029u, 2184u}) {
+        PostShellCallback(main_, message);
+    }
+    // The shell's messages are handled in order: once the menu of a following 517 is up, every
+    // one before it has been handled.
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(main_)) << "nothing restored the window";
+    EXPECT_TRUE(ShellHasIcon(main_));
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId())) << "no error";
+    CloseMenu(menu);
+    EXPECT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
+    EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms)) << "closing the menu leaves Kestrel in the tray";
+}
+
+TEST_F(TrayIcon, RightButtonReleasePopsUpTheMenuRightAlignedAtThePointer) {
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    ::SetCursorPos(700, 300);
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr) << "517 pops up the menu";
+    const RECT rect = WindowRect(menu);
+    EXPECT_NEAR(rect.right, 700, 1) << "the menu's right edge at the pointer";
+    EXPECT_NEAR(rect.top, 300, 1) << "its top at the pointer";
+    EXPECT_GT(rect.right - rect.left, 20);
+    EXPECT_EQ(::GetForegroundWindow(), main_) << "Kestrel took the foreground, so the menu can close";
+
+    CloseMenu(menu);
+    EXPECT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
+    EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms));
+    EXPECT_TRUE(kestrel_.Running());
+}
+
+TEST_F(TrayIcon, ClickingElsewhereClosesTheMenu) {
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    ::SetCursorPos(600, 300);
+    ASSERT_NE(OpenMenu(), nullptr);
+    MouseClick(POINT{200, 650}, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }, 3s)) << "a click outside the menu closes it";
+    EXPECT_TRUE(InTray());
+}
+
+// On a screen of more than about 200 dpi a pointer over the shown window sits at a pixel column
+// past 512, and the window hears the same mouse-move message the shell sends for the icon.
+TEST_F(TrayIcon, MouseMovesOverTheShownWindowAreNotIconActions) {
+    for (UINT column : {517u, 515u, 517u}) ::PostMessageW(main_, WM_MOUSEMOVE, 0, MAKELPARAM(column, 40));
+    EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel_) && Shown(); }, 1500ms));
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
+
+    // The same goes after a round trip through the tray.
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitFor([&] { return Shown(); }));
+    ::PostMessageW(main_, WM_MOUSEMOVE, 0, MAKELPARAM(517, 10));
+    EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel_) && Shown(); }, 1500ms));
+}
+
+TEST_F(TrayIcon, AnErrorInFormMouseMoveIsReportedAndTheProgramGoesOn) {
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    // 4000 pixels is more twips than a 16-bit integer holds.
+    ::PostMessageW(main_, kCallbackMessage, kIconId, MAKELPARAM(4000, 0));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel_.ProcessId())) != nullptr; }));
+    EXPECT_EQ(WindowText(box), L"Kestrel in Form_MouseMove()");
+    EXPECT_EQ(MessageBoxText(box), L"Overflow");
+    EXPECT_NE(::GetDlgItem(box, IDOK), nullptr);
+    for (int other : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE}) {
+        EXPECT_EQ(::GetDlgItem(box, other), nullptr) << "only an OK button, not " << other;
+    }
+    ::Sleep(200);
+    EXPECT_EQ(MessageBoxIconKind(box), L"information");
+    Click(::GetDlgItem(box, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !FindMessageBox(kestrel_.ProcessId()); }));
+    EXPECT_TRUE(kestrel_.Running());
+    EXPECT_TRUE(InTray()) << "the routine ended, nothing else changed";
+
+    // Y is rounded before the message is looked at: the double click below it is never seen.
+    ::PostMessageW(main_, kCallbackMessage, kIconId, MAKELPARAM(WM_LBUTTONDBLCLK, 4000));
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel_.ProcessId())) != nullptr; }));
+    EXPECT_EQ(WindowText(box), L"Kestrel in Form_MouseMove()");
+    Click(::GetDlgItem(box, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !FindMessageBox(kestrel_.ProcessId()); }));
+    EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms));
+
+    // And the program goes on: the icon still answers.
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return Shown(); }));
+}
+
+class TrayShell : public TrayTest {};
+
+TEST_F(TrayShell, ARestartedShellGetsTheIconBackWhileKestrelIsInTheTray) {
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    ASSERT_TRUE(ShellDeleteIcon(main_)) << "the shell loses its icons";
+    ASSERT_FALSE(ShellHasIcon(main_));
+    BroadcastTaskbarCreated();
+    EXPECT_TRUE(WaitFor([&] { return ShellHasIcon(main_); })) << "\"TaskbarCreated\" puts the icon up again";
+    EXPECT_TRUE(WaitFor([&] { return NewIconWindow(iconsBefore_) != nullptr; })) << "and the tray shows it";
+    EXPECT_FALSE(::IsWindowVisible(main_));
+
+    // It is the same icon: its actions still reach Kestrel.
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return Shown(); }));
+}
+
+TEST_F(TrayShell, ARestartedShellGetsNoIconWhileTheWindowIsShown) {
+    BroadcastTaskbarCreated();
+    EXPECT_TRUE(HoldsFor([&] { return Shown(); }, 1s)) << "never minimized: no icon";
+
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitFor([&] { return Shown(); }));
+    BroadcastTaskbarCreated();
+    EXPECT_TRUE(HoldsFor([&] { return Shown(); }, 1s)) << "restored: no icon";
+}
+
+TEST_F(TrayShell, ClosingTheHiddenWindowTakesTheIconDownAndSavesNothing) {
+    const std::wstring percent = L"61";
+    SetField(main_, ids::kTxtPercent, percent);
+    const auto stored = ReadRawValue("Percent");
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    ::PostMessageW(main_, WM_CLOSE, 0, 0);
+    ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "the program ends with its window";
+    EXPECT_FALSE(ShellHasIcon(main_)) << "the icon went with it";
+    const auto after = ReadRawValue("Percent");
+    ASSERT_EQ(stored.has_value(), after.has_value());
+    if (stored) EXPECT_EQ(after->Text(), stored->Text()) << "closing saves nothing";
+}
+
+TEST_F(TrayShell, ClosingTheShownWindowNeedsNoIcon) {
+    ::PostMessageW(main_, WM_CLOSE, 0, 0);
+    ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "taking down an icon that is not up is no error";
+    EXPECT_FALSE(ShellHasIcon(main_));
+}
+
+// What Kestrel asks of the shell, seen by a stand-in tray window. No probing of the shell from
+// here: the stand-in would get those requests too.
+class TrayRequests : public TrayTest {
+protected:
+    void MinimizeInto(const FakeShellTray& shell) {
+        Click(Child(main_, ids::kCmdMinimize));
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main_); }));
+        ASSERT_TRUE(WaitFor([&] { return !shell.RequestsFor(main_, kIconId).empty(); }));
+    }
+};
+
+TEST_F(TrayRequests, TheIconHasItsIdCallbackAndTipAndIsNeverChanged) {
+    FakeShellTray shell;
+    ASSERT_TRUE(shell.InCharge());
+    ASSERT_NO_FATAL_FAILURE(MinimizeInto(shell));
+    std::vector<ShellRequest> requests = shell.RequestsFor(main_, kIconId);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(requests[0].uFlags, static_cast<std::uint32_t>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(requests[0].uCallbackMessage, 512u);
+    EXPECT_TRUE(requests[0].CarriesText(L"Kestrel")) << "the tip, ended where the text ends";
+
+    // Using the icon changes nothing about it.
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    CloseMenu(menu);
+    ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
+    PostShellCallback(main_, WM_LBUTTONDOWN);
+    PostShellCallback(main_, WM_LBUTTONUP);
+    PostShellCallback(main_, WM_MOUSEMOVE);
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_) != FALSE; }));
+    ASSERT_TRUE(WaitFor([&] { return shell.RequestsFor(main_, kIconId).size() == 2; }));
+    requests = shell.RequestsFor(main_, kIconId);
+    EXPECT_EQ(requests[1].message, static_cast<DWORD>(NIM_DELETE)) << "the double click took it down";
+    for (const ShellRequest& r : shell.Requests()) EXPECT_NE(r.message, static_cast<DWORD>(NIM_MODIFY));
+}
+
+TEST_F(TrayRequests, ExitFromTheMenuTakesTheIconDownBeforeTheProgramEnds) {
+    FakeShellTray shell;
+    ASSERT_TRUE(shell.InCharge());
+    ASSERT_NO_FATAL_FAILURE(MinimizeInto(shell));
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    PickMenuItem(menu, MenuItem::Exit);
+    ASSERT_EQ(kestrel_.WaitForExit(), 0u);
+    const std::vector<ShellRequest> requests = shell.RequestsFor(main_, kIconId);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(requests[1].message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(TrayRequests, ClosingTheHiddenWindowTakesTheIconDown) {
+    FakeShellTray shell;
+    ASSERT_TRUE(shell.InCharge());
+    ASSERT_NO_FATAL_FAILURE(MinimizeInto(shell));
+    ::PostMessageW(main_, WM_CLOSE, 0, 0);
+    ASSERT_EQ(kestrel_.WaitForExit(), 0u);
+    const std::vector<ShellRequest> requests = shell.RequestsFor(main_, kIconId);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].message, static_cast<DWORD>(NIM_DELETE));
+}
+
+class TrayIconAt144Dpi : public TrayTest {};
+
+TEST_F(TrayIconAt144Dpi, TheIconAnswersAtTenTwipsPerPixel) {
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr) << "517 pops up the menu";
+    CloseMenu(menu);
+    ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return Shown(); })) << "515 restores";
+
+    ::PostMessageW(main_, WM_MOUSEMOVE, 0, MAKELPARAM(517, 10));
+    EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel_) && Shown(); }, 1s)) << "not while shown";
+}
+
+// The prefix's display resolution for programs started while this lives; Wine reads it when a
+// process starts.
+class PrefixDpi {
+public:
+    explicit PrefixDpi(DWORD dpi) {
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                          nullptr);
+        DWORD size = sizeof old_;
+        had_ = ::RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+               ERROR_SUCCESS;
+        ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    ~PrefixDpi() {
+        if (had_) {
+            ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+        } else {
+            ::RegDeleteValueW(key_, L"LogPixels");
+        }
+        ::RegCloseKey(key_);
+    }
+    PrefixDpi(const PrefixDpi&) = delete;
+    PrefixDpi& operator=(const PrefixDpi&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+// At 192 dpi a pixel is 7.5 twips, not a whole number; at 240 dpi the window is wide enough for
+// the pointer to cross pixel columns 515 and 517.
+TEST(TrayIconAtHighDpi, ThePointerOverTheWindowIsNoIconActionAndTheIconStillAnswers) {
+    for (DWORD dpi : {192u, 240u}) {
+        SCOPED_TRACE(dpi);
+        std::optional<KestrelProcess> started;
+        {
+            PrefixDpi scaled(dpi);
+            started.emplace();
+        }
+        KestrelProcess& kestrel = *started;
+        HWND main = kestrel.Main();
+        ASSERT_NE(main, nullptr);
+        const RECT client = ClientRectOnScreen(main);
+        ASSERT_NEAR(client.right - client.left, 3735.0 * dpi / 1440, 1) << "the window is scaled";
+
+        if (client.right - client.left > 520) {
+            ::SetForegroundWindow(main);
+            // Along the margin above the buttons: the form's own area, not a button's.
+            const int y = client.top + 5;
+            for (int column = 505; column <= 525; ++column) {
+                ::SetCursorPos(client.left + column, y);
+                ::Sleep(30);
+            }
+            EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel) && ::IsWindowVisible(main); }, 1s))
+                << "moving the pointer across the window pops nothing up";
+            ::SetCursorPos(900, 700);
+        }
+
+        Click(Child(main, ids::kCmdMinimize));
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main) && ShellHasIcon(main); }));
+        PostShellCallback(main, WM_RBUTTONUP);
+        HWND menu = WaitForMenu(kestrel);
+        EXPECT_NE(menu, nullptr) << "517 pops up the menu";
+        if (menu) CloseMenu(menu);
+        ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel); }));
+        PostShellCallback(main, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) && !ShellHasIcon(main); })) << "515 restores";
+        ShellDeleteIcon(main);
+    }
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
