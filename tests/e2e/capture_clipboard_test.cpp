@@ -11,26 +11,6 @@ namespace {
 
 using namespace capture;
 
-// The capture of `pattern`'s whole window: its outer size, and the pattern's pixels where the
-// client area is.
-void ExpectWindowCapture(const ClipboardPicture& picture, const PatternWindow& pattern) {
-    ASSERT_TRUE(picture.hasBitmap);
-    const RECT outer = WindowRect(pattern.hWnd());
-    EXPECT_EQ(picture.image.width, outer.right - outer.left) << "the window's outer width, frame included";
-    EXPECT_EQ(picture.image.height, outer.bottom - outer.top) << "the window's outer height, title bar included";
-    const POINT client = pattern.ClientOffset();
-    const Image& expected = pattern.Pattern();
-    ASSERT_LE(client.x + expected.width, picture.image.width);
-    ASSERT_LE(client.y + expected.height, picture.image.height);
-    for (const Marker& marker : pattern.Markers()) {
-        EXPECT_EQ(picture.image.At(client.x + marker.x, client.y + marker.y), marker.colour)
-            << "marker at " << marker.x << "," << marker.y;
-    }
-    EXPECT_EQ(Checksum(picture.image, client.x, client.y, expected.width, expected.height),
-              Checksum(expected, 0, 0, expected.width, expected.height))
-        << FirstDifference(expected, picture.image, client.x, client.y);
-}
-
 // Waits for Kestrel's message box and returns it.
 HWND WaitForMessageBox(const KestrelProcess& kestrel) {
     HWND box = nullptr;
@@ -264,6 +244,44 @@ TEST(CaptureToClipboard, NoWindowToCaptureIsReported) {
     ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main); }));
     EXPECT_TRUE(kestrel.Running());
     EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"nothing to see"));
+}
+
+// On a display scaled to 150 % the picture still has the screen's real pixels: Kestrel is DPI aware,
+// so nothing is virtualised, and the screen's size in pixels is not rounded through twips.
+TEST(CaptureToClipboardAt144Dpi, ActiveWindowIsCapturedInRealPixels) {
+    WriteSettings("2", "2", "P", "100");
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    ASSERT_EQ(ScreenDpi(), 144);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, 333, 222);
+    ASSERT_TRUE(pattern.BringToFront());
+
+    const DWORD sequence = ::GetClipboardSequenceNumber();
+    PressCapture(main);
+    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    ExpectWindowCapture(ReadClipboardPicture(), pattern);
+}
+
+TEST(CaptureToClipboardAt144Dpi, EntireScreenIsTheWholeScreenPixelForPixel) {
+    WriteSettings("1", "2", "P", "100");
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    ASSERT_EQ(ScreenDpi(), 144);
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    PatternWindow screen(PatternWindow::Kind::FullScreenTopmost, width, height);
+    ASSERT_TRUE(screen.BringToFront());
+    PumpFor(300ms);
+
+    const DWORD sequence = ::GetClipboardSequenceNumber();
+    PressCapture(main);
+    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    const ClipboardPicture picture = ReadClipboardPicture();
+    ASSERT_TRUE(picture.hasBitmap);
+    ASSERT_EQ(picture.image.width, width);
+    ASSERT_EQ(picture.image.height, height);
+    EXPECT_EQ(Checksum(picture.image, 0, 0, width, height), Checksum(screen.Pattern(), 0, 0, width, height))
+        << FirstDifference(screen.Pattern(), picture.image, 0, 0);
 }
 
 }  // namespace

@@ -521,6 +521,26 @@ inline HWND MessageBoxIconControl(HWND box) {
     return nullptr;
 }
 
+// The capture of `pattern`'s whole window: its outer size, and the pattern's pixels where the
+// client area is.
+inline void ExpectWindowCapture(const ClipboardPicture& picture, const PatternWindow& pattern) {
+    ASSERT_TRUE(picture.hasBitmap);
+    const RECT outer = WindowRect(pattern.hWnd());
+    EXPECT_EQ(picture.image.width, outer.right - outer.left) << "the window's outer width, frame included";
+    EXPECT_EQ(picture.image.height, outer.bottom - outer.top) << "the window's outer height, title bar included";
+    const POINT client = pattern.ClientOffset();
+    const Image& expected = pattern.Pattern();
+    ASSERT_LE(client.x + expected.width, picture.image.width);
+    ASSERT_LE(client.y + expected.height, picture.image.height);
+    for (const Marker& marker : pattern.Markers()) {
+        EXPECT_EQ(picture.image.At(client.x + marker.x, client.y + marker.y), marker.colour)
+            << "marker at " << marker.x << "," << marker.y;
+    }
+    EXPECT_EQ(Checksum(picture.image, client.x, client.y, expected.width, expected.height),
+              Checksum(expected, 0, 0, expected.width, expected.height))
+        << FirstDifference(expected, picture.image, client.x, client.y);
+}
+
 // --------------------------------------------------------------------------------------------
 // Resource counts of a process. GetGuiResources and the private-bytes counter are stubs under Wine
 // (they answer 0), so GDI objects are read from the process's own GDI handle table
