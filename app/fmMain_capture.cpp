@@ -10,6 +10,7 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <utility>
 
 namespace kestrel {
 namespace {
@@ -117,10 +118,15 @@ void fmMain::cmdCapture_Click() {
             printer.emplace();
             PrintPictureFitted(*printer, Picture1.Picture(), txtOrientation.Text(), percent);
             printer->EndDoc();
+            Picture1.ClearPicture();
         } else {
-            clipboard::SetPicture(hWnd(), Picture1.Picture());
+            // The clipboard's own copy is made first and the picture let go before the copy is
+            // handed over: Wine copies the bitmap once more on the way, and picture, copy and that
+            // would otherwise be three screens' worth of memory at the same time.
+            clipboard::PictureCopy copy = clipboard::CopyPicture(Picture1.Picture());
+            Picture1.ClearPicture();
+            clipboard::Place(hWnd(), std::move(copy));
         }
-        Picture1.ClearPicture();
     } catch (const std::exception& error) {
         // Errors here are the user's everyday troubles (the clipboard is busy, the printer is
         // offline, a huge window does not fit in memory): say so and carry on. The picture goes

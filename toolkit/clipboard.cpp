@@ -27,7 +27,7 @@ struct PictureHandles {
 // OLE hands handles out as 32-bit values; GDI handles are sign-extended to the pointer size.
 template <typename Handle>
 Handle FromOleHandle(OLE_HANDLE handle) noexcept {
-    return static_cast<Handle>(::LongToHandle(static_cast<LONG>(handle)));
+    return reinterpret_cast<Handle>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
 }
 
 PictureHandles HandlesOf(IPictureDisp* picture) {
@@ -101,27 +101,35 @@ public:
 
 }  // namespace
 
-void SetPicture(HWND owner, IPictureDisp* picture) {
+PictureCopy CopyPicture(IPictureDisp* picture) {
     const PictureHandles handles = HandlesOf(picture);
-    // Everything that can fail is done before the clipboard is emptied, so that a failure leaves
-    // the user's clipboard as it was.
-    UniqueBitmap bitmap = CopyBitmap(handles.bitmap, handles.palette);
-    UniquePalette palette;
-    if (handles.palette) palette = CopyPalette(handles.palette);
+    PictureCopy copy;
+    copy.bitmap = CopyBitmap(handles.bitmap, handles.palette);
+    if (handles.palette) copy.palette = CopyPalette(handles.palette);
+    return copy;
+}
 
+void Place(HWND owner, PictureCopy copy) {
+    if (!copy.bitmap) throw RunTimeError(91, "There is no picture to place on the clipboard.");
     OpenedClipboard opened(owner);
     if (!::EmptyClipboard()) throw ClipboardBusyError();
     // The palette goes first, so that a refused bitmap cannot leave a palette alone behind and a
     // bitmap never stands there without its colours. The system owns each handle once it took it.
-    if (palette) {
-        if (!::SetClipboardData(CF_PALETTE, palette.get())) throw OutOfMemoryError();
-        static_cast<void>(palette.release());
+    if (copy.palette) {
+        if (!::SetClipboardData(CF_PALETTE, copy.palette.get())) throw OutOfMemoryError();
+        static_cast<void>(copy.palette.release());
     }
-    if (!::SetClipboardData(CF_BITMAP, bitmap.get())) {
+    if (!::SetClipboardData(CF_BITMAP, copy.bitmap.get())) {
         ::EmptyClipboard();
         throw OutOfMemoryError();
     }
-    static_cast<void>(bitmap.release());
+    static_cast<void>(copy.bitmap.release());
+}
+
+void SetPicture(HWND owner, IPictureDisp* picture) {
+    // Everything that can fail is done before the clipboard is emptied, so that a failure leaves
+    // the user's clipboard as it was.
+    Place(owner, CopyPicture(picture));
 }
 
 }  // namespace kestrel::clipboard
