@@ -37,6 +37,8 @@ struct Leak {
     HPALETTE palette = nullptr;
     HWND window = nullptr;
 
+    Leak(const Leak&) = delete;
+    Leak& operator=(const Leak&) = delete;
     Leak() {
         HDC screen = ::GetDC(nullptr);
         bitmap = ::CreateCompatibleBitmap(screen, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
