@@ -39,6 +39,9 @@ public:
 
     // Work that has to happen once the window exists, before the event loop runs.
     void PrepareCapture();
+    // Remembers `window` as the one the user works in, if it is a shown window of another program
+    // (not Kestrel's, not the taskbar's). Call it before anything brings Kestrel to the front.
+    void NoteForegroundWindow(HWND window) noexcept;
     void PrepareTray();
 
     void Form_Load() override;

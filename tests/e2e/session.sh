@@ -1,6 +1,7 @@
 #!/bin/sh
 # A private X display and Wine prefix for the end-to-end tests.
 #   session.sh start DIR [DEPTH] [DPI]   start Xvfb on a free display, make or reuse DIR/prefix
+#                                        (screen size KESTREL_SCREEN_SIZE, 1024x768 unless set)
 #   session.sh run DIR PROGRAM ARGS...   run a Windows program there
 #   session.sh stop DIR                  stop Wine and the display
 set -eu
@@ -25,7 +26,7 @@ start)
   n=91
   while :; do
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${KESTREL_SCREEN_SIZE:-1024x768}x$depth" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
     pid=$!
     i=0
     while kill -0 $pid 2>/dev/null && [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do

@@ -171,10 +171,7 @@ TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
     EXPECT_TRUE(kestrel_.Running());
     EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 
-    if (!WaitFor(ClipboardHasBitmap, 3s)) {
-        GTEST_SKIP() << "No bitmap reached the clipboard: the capture engine (branch capture) is not merged "
-                        "yet. Once it is, this skip must not trigger: remove it.";
-    }
+    ASSERT_TRUE(WaitFor(ClipboardHasBitmap, 3s));
     const auto image = ReadClipboardImage();
     ASSERT_TRUE(image.has_value());
     const RECT rect = WindowRect(user.hWnd());
@@ -206,10 +203,7 @@ TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) {
     EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms));
     EXPECT_TRUE(ShellHasIcon(main_));
 
-    if (!WaitFor(ClipboardHasBitmap, 3s)) {
-        GTEST_SKIP() << "No bitmap reached the clipboard: the capture engine (branch capture) is not merged "
-                        "yet. Once it is, this skip must not trigger: remove it.";
-    }
+    ASSERT_TRUE(WaitFor(ClipboardHasBitmap, 3s));
     const auto image = ReadClipboardImage();
     ASSERT_TRUE(image.has_value());
     const RECT rect = WindowRect(user.hWnd());
