@@ -107,7 +107,7 @@ void ReportFatalError(const std::exception& error) noexcept {
     try {
         std::wstring text;
         if (const auto* runTime = dynamic_cast<const RunTimeError*>(&error)) {
-            text = L"Run-time error '" + std::to_wstring(runTime->number) + L"':\n\n" + Widen(runTime->what());
+            text = L"Run-time error '" + Widen(std::to_string(runTime->number)) + L"':\n\n" + Widen(runTime->what());
         } else if (dynamic_cast<const std::bad_alloc*>(&error)) {
             text = L"Run-time error '7':\n\nOut of memory";
         } else {
