@@ -30,6 +30,11 @@ protected:
         Click(Child(main_, ids::kCmdMinimize));
         ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main_); })) << "Minimize hides the window";
         ASSERT_TRUE(WaitFor([&] { return ShellHasIcon(main_); })) << "and the shell holds the icon";
+        // A fresh Wine session creates its notification area with the first icon, and the
+        // activations that come with it close a popup menu opened in that same moment. A user
+        // sees the icon before clicking it: wait until it is shown, and a little longer.
+        WaitFor([&] { return NewIconWindow(iconsBefore_) != nullptr; }, 3s);
+        ::Sleep(500);
     }
 
     // Opens the menu as the shell's report of a right-button release does.
