@@ -439,15 +439,15 @@ RECT Form::ToPixels(const TwipsRect& twips) const noexcept {
                 ToPixelsY(twips.top + twips.height)};
 }
 
-UniqueFont Form::MakeFont(const FontSpec& spec) const {
+UniqueFont Form::MakeFont(const FontSpec& font) const {
     LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(spec.points * dpi_ / 72.0 + 0.5);
-    lf.lfWeight = spec.weight;
-    lf.lfItalic = spec.italic ? TRUE : FALSE;
+    lf.lfHeight = -static_cast<LONG>(font.points * dpi_ / 72.0 + 0.5);
+    lf.lfWeight = font.weight;
+    lf.lfItalic = font.italic ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = spec.pitchAndFamily;
-    lstrcpynW(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+    lf.lfPitchAndFamily = font.pitchAndFamily;
+    lstrcpynW(lf.lfFaceName, font.face.c_str(), LF_FACESIZE);
     return UniqueFont(::CreateFontIndirectW(&lf));
 }
 

@@ -250,7 +250,7 @@ public:
     RECT ToPixels(const TwipsRect& twips) const noexcept;
     float TwipsPerPixelX() const noexcept { return 1440.0f / static_cast<float>(dpi_); }
     HFONT DefaultFont() const noexcept { return font_.get(); }
-    UniqueFont MakeFont(const FontSpec& spec) const;
+    UniqueFont MakeFont(const FontSpec& font) const;
 
     void Register(Control& control);
     void SelectOption(OptionButton& selected);
