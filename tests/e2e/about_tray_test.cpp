@@ -1,6 +1,7 @@
 // The About window opened from the notification-area menu: modeless, alone while the main window
 // sits in the tray, one window at most, and closing it leaves Kestrel in the tray.
 #include "tests/e2e/about_helpers.h"
+#include "tests/e2e/tray_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,15 @@ bool TrayIconUp(HWND main) {
 
 bool MinimizeToTray(const KestrelProcess& kestrel) {
     HWND main = kestrel.Main();
+    const std::vector<HWND> iconsBefore = ShellIconWindows();
     Click(Child(main, ids::kCmdMinimize));
-    return WaitFor([&] { return !::IsWindowVisible(main) && TrayIconUp(main); }, 5s);
+    if (!WaitFor([&] { return !::IsWindowVisible(main) && TrayIconUp(main); }, 5s)) return false;
+    // A fresh Wine session builds its notification area with the first icon, and the activations
+    // that come with it close a menu opened in that moment: wait until the icon shows, as a user
+    // sees it before clicking.
+    WaitFor([&] { return NewIconWindow(iconsBefore) != nullptr; }, 3s);
+    ::Sleep(500);
+    return true;
 }
 
 // Releases the right button over the icon, as the shell reports it (callback message 512 with
