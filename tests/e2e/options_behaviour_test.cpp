@@ -51,9 +51,7 @@ TEST(OptionsPreview, FollowsDestinationOrientationScopeAndPercent) {
         EXPECT_FALSE(Visible(dialog, opt::kImgWindow));
         ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {3960, 717, 1560, 1070});
         ExpectBoxNear(ThumbBox(dialog, opt::kImgWindow), {3960, 717, 1560, 1070});
-        for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
-            EXPECT_FALSE(::IsWindowEnabled(Child(dialog, id))) << id;
-        }
+        ExpectSizeControlsEnabled(dialog, false);
     }
     {
         SCOPED_TRACE("Direct to Printer again: the page and the size for the percentage come back");
@@ -61,9 +59,7 @@ TEST(OptionsPreview, FollowsDestinationOrientationScopeAndPercent) {
         EXPECT_TRUE(Visible(dialog, opt::kRectPortrait));
         EXPECT_FALSE(Visible(dialog, opt::kRectLandscape));
         ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 590, 400});
-        for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
-            EXPECT_TRUE(::IsWindowEnabled(Child(dialog, id))) << id;
-        }
+        ExpectSizeControlsEnabled(dialog, true);
     }
     {
         SCOPED_TRACE("Landscape at 50");

@@ -163,9 +163,7 @@ void CheckLoadedState(HWND dialog, const Loaded& c) {
     EXPECT_EQ(IsChecked(Child(dialog, opt::kOptLandscape)), !c.portrait);
     EXPECT_EQ(WindowText(Child(dialog, opt::kTxtPercent)), c.percent) << "shown unchanged";
 
-    for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
-        EXPECT_EQ(::IsWindowEnabled(Child(dialog, id)) != FALSE, c.printer) << id;
-    }
+    ExpectSizeControlsEnabled(dialog, c.printer);
     for (int id : {opt::kFrame3, opt::kLblPercent, opt::kShape2, opt::kOptScreen, opt::kOptWindow, opt::kOptPrinter,
                    opt::kOptClipboard, opt::kCmdOK}) {
         EXPECT_TRUE(::IsWindowEnabled(Child(dialog, id))) << id << " is never disabled";

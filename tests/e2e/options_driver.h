@@ -35,6 +35,13 @@ inline void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected) {
     EXPECT_NEAR(actual.height, expected.height, OnePixelTwips()) << "height";
 }
 
+// The five size and orientation controls are enabled exactly while Destination is the printer.
+inline void ExpectSizeControlsEnabled(HWND dialog, bool enabled) {
+    for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE, enabled) << id;
+    }
+}
+
 // Opens Options from the main window's button; the dialog, or nullptr when none came up.
 inline HWND OpenOptions(const KestrelProcess& kestrel) {
     Click(Child(kestrel.Main(), ids::kCmdOptions));
