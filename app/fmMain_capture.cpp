@@ -77,9 +77,9 @@ std::wstring Description(const std::exception& error) {
 void fmMain::PrepareCapture() {
     SwitchOffWindowTransitions(hWnd());
     g_foregroundListener = hWnd();
-    capture_.foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
-                                                OnForegroundChanged, 0, 0,
-                                                WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    capture_.foregroundHook =
+        ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnForegroundChanged, 0, 0,
+                          WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     // Whoever is in front while Kestrel starts (the folder it was started from, say).
     NoteForegroundWindow(::GetForegroundWindow());
 }

@@ -86,7 +86,7 @@ void SendToShell(DWORD message, TrayState& tray) {
     ::Shell_NotifyIconA(message, &copy);
 
     tray.fields.cbSize = copy.cbSize == kPlatformFirstLayout ? static_cast<std::uint32_t>(kTrayRecordSize)
-                                                                : static_cast<std::uint32_t>(copy.cbSize);
+                                                             : static_cast<std::uint32_t>(copy.cbSize);
     tray.fields.hWnd = HandleBits(copy.hWnd);
     tray.fields.uID = copy.uID;
     tray.fields.uFlags = copy.uFlags;

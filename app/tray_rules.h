@@ -19,12 +19,12 @@ constexpr std::size_t kTrayRecordSize = 88;
 // The six integers of the record, 32 bits each as on 32-bit Windows (handles
 // are 32-bit values even in 64-bit processes, so truncation is harmless).
 struct TrayIconFields {
-  std::uint32_t cbSize;
-  std::uint32_t hWnd;
-  std::uint32_t uID;
-  std::uint32_t uFlags;
-  std::uint32_t uCallbackMessage;
-  std::uint32_t hIcon;
+    std::uint32_t cbSize;
+    std::uint32_t hWnd;
+    std::uint32_t uID;
+    std::uint32_t uFlags;
+    std::uint32_t uCallbackMessage;
+    std::uint32_t hIcon;
 };
 
 // cbSize 88, uID 1 (the program's one icon), uFlags 7 (message, icon and tip
@@ -35,8 +35,7 @@ TrayIconFields MakeTrayFields(std::uint32_t hwnd, std::uint32_t hicon);
 // 24 as 64 bytes of narrow (ANSI) text followed by one NUL, the rest blanks
 // (0x20) as the toolkit's fixed-length text left them. A tip of 64 bytes or
 // more is cut at 64 and carries no NUL, so callers pass at most 63.
-std::array<std::uint8_t, kTrayRecordSize> EncodeTrayRecord(
-    const TrayIconFields& fields, std::string_view narrowTip);
+std::array<std::uint8_t, kTrayRecordSize> EncodeTrayRecord(const TrayIconFields& fields, std::string_view narrowTip);
 
 // The tip back out of a record: up to the first NUL, or all 64 bytes.
 std::string DecodeTrayTip(const std::array<std::uint8_t, kTrayRecordSize>& record);
@@ -58,8 +57,7 @@ float TrayTwipsPerPixel(int dpi);
 // precision. A zero divisor throws DivisionByZeroError, a NaN result
 // InvalidCallError, an infinite one OverflowError; the caller's error guard
 // reports the error and then treats the result as nothing (nullopt).
-std::optional<float> GetMouseEventNumber(std::int16_t xTwips,
-                                         float twipsPerPixel);
+std::optional<float> GetMouseEventNumber(std::int16_t xTwips, float twipsPerPixel);
 
 enum class TrayAction { None, RestoreWindow, PopupMenu };
 
@@ -70,7 +68,6 @@ TrayAction TrayActionFor(std::optional<float> message, bool mainWindowVisible);
 
 // The same table for a window procedure that gets the shell's callback
 // itself; pass LOWORD(lParam), the mouse message.
-TrayAction TrayActionForMessage(std::uint32_t mouseMessage,
-                                bool mainWindowVisible);
+TrayAction TrayActionForMessage(std::uint32_t mouseMessage, bool mainWindowVisible);
 
 }  // namespace kestrel

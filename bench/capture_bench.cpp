@@ -7,8 +7,8 @@
 //
 // Kestrel's path is what the Capture command does after its second yield, entire screen to the
 // clipboard: GrabEntireScreen (a bitmap wrapped in a picture object), the clipboard's own copy of
-// it, the picture released, the copy placed on the clipboard. The floor is a bare BitBlt of the same area into a compatible bitmap that is
-// handed to SetClipboardData as it is. Each prints one row of the README's table (markdown).
+// it, the picture released, the copy placed on the clipboard. The floor is a bare BitBlt of the same area into a
+// compatible bitmap that is handed to SetClipboardData as it is. Each prints one row of the README's table (markdown).
 #include "capture/Module1.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/handles.h"
@@ -170,8 +170,7 @@ int PeakMemory(const std::string& path, HWND owner) {
     const double peakMiB = static_cast<double>(sampler.peak.load() - before) / (1024.0 * 1024.0);
     const double bitmapMiB = ScreenBitmapMiB();
     std::printf("| %d x %d | %s | %.1f MiB | %.1f MiB | %.2f |\n", ::GetSystemMetrics(SM_CXSCREEN),
-                ::GetSystemMetrics(SM_CYSCREEN), floor ? "floor" : "Kestrel", bitmapMiB, peakMiB,
-                peakMiB / bitmapMiB);
+                ::GetSystemMetrics(SM_CYSCREEN), floor ? "floor" : "Kestrel", bitmapMiB, peakMiB, peakMiB / bitmapMiB);
     return 0;
 }
 

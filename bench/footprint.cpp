@@ -251,17 +251,25 @@ int wmain(int argc, wchar_t** argv) {
     int starts = 10, captures = 100;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring option = argv[i], value = argv[i + 1];
-        if (option == L"--floor") floor = value;
-        else if (option == L"--themed") themed = value;
-        else if (option == L"--kestrel") kestrel = value;
-        else if (option == L"--floor32") floor32 = value;
-        else if (option == L"--kestrel32") kestrel32 = value;
-        else if (option == L"--starts") starts = std::max(1, _wtoi(value.c_str()));
-        else if (option == L"--captures") captures = std::max(0, _wtoi(value.c_str()));
+        if (option == L"--floor")
+            floor = value;
+        else if (option == L"--themed")
+            themed = value;
+        else if (option == L"--kestrel")
+            kestrel = value;
+        else if (option == L"--floor32")
+            floor32 = value;
+        else if (option == L"--kestrel32")
+            kestrel32 = value;
+        else if (option == L"--starts")
+            starts = std::max(1, _wtoi(value.c_str()));
+        else if (option == L"--captures")
+            captures = std::max(0, _wtoi(value.c_str()));
     }
     if (floor.empty() || kestrel.empty()) {
-        std::fprintf(stderr, "usage: footprint --floor F.exe --kestrel K.exe [--themed T.exe] "
-                             "[--floor32 F --kestrel32 K] [--starts N] [--captures N]\n");
+        std::fprintf(stderr,
+                     "usage: footprint --floor F.exe --kestrel K.exe [--themed T.exe] "
+                     "[--floor32 F --kestrel32 K] [--starts N] [--captures N]\n");
         return 2;
     }
 
@@ -272,8 +280,7 @@ int wmain(int argc, wchar_t** argv) {
         const FileFacts ff = Examine(f), kf = Examine(k);
         std::printf("| %s program file | %s | %s | %s | %s |\n", build, Kb(double(ff.bytes)).c_str(),
                     Kb(double(kf.bytes)).c_str(), SignedKb(double(kf.bytes) - double(ff.bytes)).c_str(), target);
-        std::printf("| %s DLLs imported | %s | %s | | system DLLs only |\n", build, Dlls(ff).c_str(),
-                    Dlls(kf).c_str());
+        std::printf("| %s DLLs imported | %s | %s | | system DLLs only |\n", build, Dlls(ff).c_str(), Dlls(kf).c_str());
     };
     if (!floor32.empty() && !kestrel32.empty()) fileRows(floor32, kestrel32, "win32", "at most 400 KB");
     fileRows(floor, kestrel, bits, "");
@@ -305,14 +312,16 @@ int wmain(int argc, wchar_t** argv) {
     if (programs.size() > 2) idleRow(programs[2], "; floor with one themed button", "");
 
     const CaptureRun run = Captures(kestrel, captures);
-    std::printf("| %s private bytes after %d captures (%d reached the clipboard), the last picture still on the "
-                "clipboard | %s | %s | %s | |\n",
-                bits, captures, run.delivered, Kb(double(base.idle)).c_str(), Kb(double(run.holdingPicture)).c_str(),
-                SignedKb(double(run.holdingPicture) - double(base.idle)).c_str());
-    std::printf("| %s private bytes after %d captures, clipboard emptied by another program | %s | %s | %s | at most "
-                "+1024 KB |\n",
-                bits, captures, Kb(double(base.idle)).c_str(), Kb(double(run.clipboardEmptied)).c_str(),
-                SignedKb(double(run.clipboardEmptied) - double(base.idle)).c_str());
+    std::printf(
+        "| %s private bytes after %d captures (%d reached the clipboard), the last picture still on the "
+        "clipboard | %s | %s | %s | |\n",
+        bits, captures, run.delivered, Kb(double(base.idle)).c_str(), Kb(double(run.holdingPicture)).c_str(),
+        SignedKb(double(run.holdingPicture) - double(base.idle)).c_str());
+    std::printf(
+        "| %s private bytes after %d captures, clipboard emptied by another program | %s | %s | %s | at most "
+        "+1024 KB |\n",
+        bits, captures, Kb(double(base.idle)).c_str(), Kb(double(run.clipboardEmptied)).c_str(),
+        SignedKb(double(run.clipboardEmptied) - double(base.idle)).c_str());
 
     // Start to visible main window, the programs taking turns.
     for (int i = 0; i < starts; ++i) {

@@ -27,8 +27,7 @@ struct SystemPaletteRecord {
     PALETTEENTRY entries[256];
 };
 static_assert(sizeof(SystemPaletteRecord) == 4 + 256 * 4, "LOGPALETTE header plus 256 entries");
-static_assert(offsetof(SystemPaletteRecord, entries) == offsetof(LOGPALETTE, palPalEntry),
-              "must read as a LOGPALETTE");
+static_assert(offsetof(SystemPaletteRecord, entries) == offsetof(LOGPALETTE, palPalEntry), "must read as a LOGPALETTE");
 
 // The picture description record: 20 bytes in the 32-bit program (size, type, bitmap, palette and
 // one more 32-bit field); handles are wider in a 64-bit build.
@@ -149,8 +148,9 @@ WindowFacts DescribeWindow(HWND window) noexcept {
     facts.ownProcess = SameProcess(window);
     wchar_t className[128] = {};
     const int length = ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
-    facts.shellSurface = window == ::GetShellWindow() || window == ::GetDesktopWindow() ||
-                         IsShellSurfaceClass(std::wstring_view(className, length > 0 ? static_cast<size_t>(length) : 0));
+    facts.shellSurface =
+        window == ::GetShellWindow() || window == ::GetDesktopWindow() ||
+        IsShellSurfaceClass(std::wstring_view(className, length > 0 ? static_cast<size_t>(length) : 0));
     return facts;
 }
 

@@ -6,8 +6,8 @@
 namespace kestrel {
 
 struct PixelSize {
-  std::int32_t width;
-  std::int32_t height;
+    std::int32_t width;
+    std::int32_t height;
 };
 
 // The whole screen in pixels, from the toolkit's screen size in twips and its
@@ -18,13 +18,11 @@ struct PixelSize {
 // Throws RunTimeError: a zero divisor -> DivisionByZeroError; a negative or
 // non-finite divisor, a non-finite size, or a result outside signed 32-bit
 // range -> OverflowError.
-PixelSize ScreenPixelSize(double widthTwips, double twipsPerPixelX,
-                          double heightTwips, double twipsPerPixelY);
+PixelSize ScreenPixelSize(double widthTwips, double twipsPerPixelX, double heightTwips, double twipsPerPixelY);
 
 // The size of a window rectangle (GetWindowRect: left, top, right, bottom in
 // screen pixels), frame included. A rectangle whose width or height does not
 // fit in signed 32 bits throws OverflowError and nothing is captured.
-PixelSize WindowRectSize(std::int32_t left, std::int32_t top,
-                         std::int32_t right, std::int32_t bottom);
+PixelSize WindowRectSize(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
 
 }  // namespace kestrel

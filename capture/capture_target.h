@@ -13,11 +13,11 @@ namespace kestrel {
 
 // What the program knows about one window handle.
 struct WindowFacts {
-  bool exists = false;        // a live window handle
-  bool visible = false;       // shown
-  bool minimized = false;     // iconic: its rectangle is an icon far off screen
-  bool ownProcess = false;    // one of Kestrel's own windows
-  bool shellSurface = false;  // the desktop, the taskbar, the tray overflow, ...
+    bool exists = false;        // a live window handle
+    bool visible = false;       // shown
+    bool minimized = false;     // iconic: its rectangle is an icon far off screen
+    bool ownProcess = false;    // one of Kestrel's own windows
+    bool shellSurface = false;  // the desktop, the taskbar, the tray overflow, ...
 };
 
 // A window worth capturing: a live, shown, not minimised top-level window of another program that
@@ -25,17 +25,16 @@ struct WindowFacts {
 bool IsCaptureCandidate(const WindowFacts& window);
 
 enum class CaptureTargetChoice {
-  ForegroundNow,  // the window in the foreground now
-  Remembered,     // the last foreground window of another program
-  None,           // nothing sensible to capture
+    ForegroundNow,  // the window in the foreground now
+    Remembered,     // the last foreground window of another program
+    None,           // nothing sensible to capture
 };
 
 // `requestedFromKestrel`: Kestrel itself was the foreground window when the capture was asked for
 // (its button was clicked, or its tray menu was open). Then the user's window is the remembered
 // one, and the foreground after the hide is only a fallback. Otherwise the foreground window wins,
 // and the remembered one stands in when the foreground is Kestrel's, the shell's, or nobody's.
-CaptureTargetChoice ChooseCaptureTarget(const WindowFacts& foregroundNow,
-                                        bool requestedFromKestrel,
+CaptureTargetChoice ChooseCaptureTarget(const WindowFacts& foregroundNow, bool requestedFromKestrel,
                                         const WindowFacts& remembered);
 
 // Window classes of the shell's own surfaces, which are never what the user meant by "the active

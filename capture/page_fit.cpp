@@ -13,87 +13,71 @@ namespace {
 // <cfenv> flag reads, and a flag left set by foreign code (a printer driver)
 // would raise a false error.
 double Checked(double value) {
-  if (std::isnan(value)) throw InvalidCallError();
-  if (std::isinf(value)) throw OverflowError();
-  return value;
+    if (std::isnan(value)) throw InvalidCallError();
+    if (std::isinf(value)) throw OverflowError();
+    return value;
 }
 
 double CheckedQuotient(double dividend, double divisor) {
-  if (divisor == 0.0) throw DivisionByZeroError();
-  return Checked(dividend / divisor);
+    if (divisor == 0.0) throw DivisionByZeroError();
+    return Checked(dividend / divisor);
 }
 
 // Every length handed to a conversion is a single-precision argument; a
 // length beyond float range is an overflow, not a silent infinity.
 float ToCheckedSingle(double value) {
-  const float narrowed = ToSingle(Checked(value));
-  if (std::isinf(narrowed)) throw OverflowError();
-  return narrowed;
+    const float narrowed = ToSingle(Checked(value));
+    if (std::isinf(narrowed)) throw OverflowError();
+    return narrowed;
 }
 
 }  // namespace
 
 float PrintSizeFactor(float percent) {
-  if (std::isnan(percent) || percent < 0.0f) throw InvalidCallError();
-  return ToCheckedSingle(std::sqrt(static_cast<double>(percent)) * 10.0);
+    if (std::isnan(percent) || percent < 0.0f) throw InvalidCallError();
+    return ToCheckedSingle(std::sqrt(static_cast<double>(percent)) * 10.0);
 }
 
-void PrintPictureFitted(FittedPrinter& printer,
-                        std::int32_t pictureWidthHimetric,
-                        std::int32_t pictureHeightHimetric,
+void PrintPictureFitted(FittedPrinter& printer, std::int32_t pictureWidthHimetric, std::int32_t pictureHeightHimetric,
                         std::string_view orientation, float percent) {
-  const float factor = PrintSizeFactor(percent);
+    const float factor = PrintSizeFactor(percent);
 
-  printer.SetOrientation(static_cast<std::int16_t>(orientation == "P" ? 1 : 2));
+    printer.SetOrientation(static_cast<std::int16_t>(orientation == "P" ? 1 : 2));
 
-  const double pictureRatio =
-      CheckedQuotient(static_cast<double>(pictureWidthHimetric),
-                      static_cast<double>(pictureHeightHimetric));
+    const double pictureRatio =
+        CheckedQuotient(static_cast<double>(pictureWidthHimetric), static_cast<double>(pictureHeightHimetric));
 
-  // The scale unit is asked for before every conversion rather than kept:
-  // it belongs to the printer, and the adapter may report it differently
-  // once the orientation has changed.
-  const float printableWidth = printer.PrintableWidth();
-  std::int16_t unit = printer.ScaleUnit();
-  const double printableWidthHimetric =
-      Checked(printer.ConvertX(printableWidth, unit, kHimetric));
-  const float printableHeight = printer.PrintableHeight();
-  unit = printer.ScaleUnit();
-  const double printableHeightHimetric =
-      Checked(printer.ConvertY(printableHeight, unit, kHimetric));
-  const double printerRatio =
-      CheckedQuotient(printableWidthHimetric, printableHeightHimetric);
-
-  const double k = static_cast<double>(factor) / 100.0;
-  double printWidth;
-  double printHeight;
-  if (pictureRatio >= printerRatio) {
+    // The scale unit is asked for before every conversion rather than kept:
+    // it belongs to the printer, and the adapter may report it differently
+    // once the orientation has changed.
+    const float printableWidth = printer.PrintableWidth();
+    std::int16_t unit = printer.ScaleUnit();
+    const double printableWidthHimetric = Checked(printer.ConvertX(printableWidth, unit, kHimetric));
+    const float printableHeight = printer.PrintableHeight();
     unit = printer.ScaleUnit();
-    printWidth = Checked(
-        static_cast<double>(printer.ConvertX(
-            ToCheckedSingle(printableWidthHimetric), kHimetric, unit)) *
-        k);
-    const double height = CheckedQuotient(printableWidthHimetric, pictureRatio);
-    unit = printer.ScaleUnit();
-    printHeight = Checked(
-        static_cast<double>(
-            printer.ConvertY(ToCheckedSingle(height), kHimetric, unit)) *
-        k);
-  } else {
-    unit = printer.ScaleUnit();
-    printHeight = Checked(
-        static_cast<double>(printer.ConvertY(
-            ToCheckedSingle(printableHeightHimetric), kHimetric, unit)) *
-        k);
-    const double width = Checked(printableHeightHimetric * pictureRatio);
-    unit = printer.ScaleUnit();
-    printWidth = Checked(
-        static_cast<double>(
-            printer.ConvertX(ToCheckedSingle(width), kHimetric, unit)) *
-        k);
-  }
+    const double printableHeightHimetric = Checked(printer.ConvertY(printableHeight, unit, kHimetric));
+    const double printerRatio = CheckedQuotient(printableWidthHimetric, printableHeightHimetric);
 
-  printer.DrawPicture(0.0f, 0.0f, printWidth, printHeight);
+    const double k = static_cast<double>(factor) / 100.0;
+    double printWidth;
+    double printHeight;
+    if (pictureRatio >= printerRatio) {
+        unit = printer.ScaleUnit();
+        printWidth = Checked(
+            static_cast<double>(printer.ConvertX(ToCheckedSingle(printableWidthHimetric), kHimetric, unit)) * k);
+        const double height = CheckedQuotient(printableWidthHimetric, pictureRatio);
+        unit = printer.ScaleUnit();
+        printHeight = Checked(static_cast<double>(printer.ConvertY(ToCheckedSingle(height), kHimetric, unit)) * k);
+    } else {
+        unit = printer.ScaleUnit();
+        printHeight = Checked(
+            static_cast<double>(printer.ConvertY(ToCheckedSingle(printableHeightHimetric), kHimetric, unit)) * k);
+        const double width = Checked(printableHeightHimetric * pictureRatio);
+        unit = printer.ScaleUnit();
+        printWidth = Checked(static_cast<double>(printer.ConvertX(ToCheckedSingle(width), kHimetric, unit)) * k);
+    }
+
+    printer.DrawPicture(0.0f, 0.0f, printWidth, printHeight);
 }
 
 }  // namespace kestrel

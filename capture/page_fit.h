@@ -10,28 +10,26 @@ namespace kestrel {
 // picture to draw, so the fitting itself stays free of GDI and OLE and can be
 // tested against a fake.
 class FittedPrinter {
- public:
-  virtual ~FittedPrinter() = default;
+public:
+    virtual ~FittedPrinter() = default;
 
-  // 1 portrait, 2 landscape.
-  virtual void SetOrientation(std::int16_t orientation) = 0;
-  // Size of the printable area in the current scale unit.
-  virtual float PrintableWidth() = 0;
-  virtual float PrintableHeight() = 0;
-  // The current scale unit's code; the fitting never changes it.
-  virtual std::int16_t ScaleUnit() = 0;
-  // Convert a horizontal / vertical length between unit codes.
-  virtual float ConvertX(float length, std::int16_t fromUnit,
-                         std::int16_t toUnit) = 0;
-  virtual float ConvertY(float length, std::int16_t fromUnit,
-                         std::int16_t toUnit) = 0;
-  // Stretch the picture to width x height at (x, y), in the scale unit.
-  virtual void DrawPicture(float x, float y, double width, double height) = 0;
+    // 1 portrait, 2 landscape.
+    virtual void SetOrientation(std::int16_t orientation) = 0;
+    // Size of the printable area in the current scale unit.
+    virtual float PrintableWidth() = 0;
+    virtual float PrintableHeight() = 0;
+    // The current scale unit's code; the fitting never changes it.
+    virtual std::int16_t ScaleUnit() = 0;
+    // Convert a horizontal / vertical length between unit codes.
+    virtual float ConvertX(float length, std::int16_t fromUnit, std::int16_t toUnit) = 0;
+    virtual float ConvertY(float length, std::int16_t fromUnit, std::int16_t toUnit) = 0;
+    // Stretch the picture to width x height at (x, y), in the scale unit.
+    virtual void DrawPicture(float x, float y, double width, double height) = 0;
 
- protected:
-  FittedPrinter() = default;
-  FittedPrinter(const FittedPrinter&) = default;
-  FittedPrinter& operator=(const FittedPrinter&) = default;
+protected:
+    FittedPrinter() = default;
+    FittedPrinter(const FittedPrinter&) = default;
+    FittedPrinter& operator=(const FittedPrinter&) = default;
 };
 
 // Hundredths of a millimetre: the unit pictures report their size in.
@@ -51,9 +49,7 @@ constexpr std::int16_t kHimetric = 8;
 // InvalidCallError; any infinite result, or a length too long for single
 // precision -> OverflowError. An orientation set before the failure stays set.
 // Errors thrown by the printer pass through unchanged.
-void PrintPictureFitted(FittedPrinter& printer,
-                        std::int32_t pictureWidthHimetric,
-                        std::int32_t pictureHeightHimetric,
+void PrintPictureFitted(FittedPrinter& printer, std::int32_t pictureWidthHimetric, std::int32_t pictureHeightHimetric,
                         std::string_view orientation, float percent);
 
 // The size factor: sqrt(percent) x 10 in double precision, kept in single

@@ -42,8 +42,7 @@ struct HimetricSize {
 
 HimetricSize PictureSize(IPictureDisp* picture) {
     ComPtr<IPicture> source;
-    if (!picture || FAILED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(source.put()))) ||
-        !source) {
+    if (!picture || FAILED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(source.put()))) || !source) {
         throw RunTimeError(481, "Invalid picture");
     }
     OLE_XSIZE_HIMETRIC width = 0;
@@ -58,8 +57,8 @@ HimetricSize PictureSize(IPictureDisp* picture) {
 // "P", and only the exact text "P" means portrait.
 std::string ExactBytes(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
     if (size > 0) {
         ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,

@@ -95,12 +95,10 @@ void fmOptions::CreateControls() {
     Frame2.Create(*this, self, id::kFrame2, L"Image Destination", {120, 1080, 1575, 855});
     optPrinter.Create(*this, self, id::kOptPrinter, L"Direct to Printer", InFrame(Frame2, {120, 240, 1425, 255}), 2,
                       true);
-    optClipboard.Create(*this, self, id::kOptClipboard, L"Clipboard", InFrame(Frame2, {120, 480, 1215, 255}), 2,
-                        false);
+    optClipboard.Create(*this, self, id::kOptClipboard, L"Clipboard", InFrame(Frame2, {120, 480, 1215, 255}), 2, false);
     Frame3.Create(*this, self, id::kFrame3, L"Orientation", {1800, 120, 1575, 855});
     optPortrait.Create(*this, self, id::kOptPortrait, L"Portrait", InFrame(Frame3, {120, 240, 1335, 255}), 3, true);
-    optLandscape.Create(*this, self, id::kOptLandscape, L"Landscape", InFrame(Frame3, {120, 480, 1335, 255}), 3,
-                        false);
+    optLandscape.Create(*this, self, id::kOptLandscape, L"Landscape", InFrame(Frame3, {120, 480, 1335, 255}), 3, false);
     lblPercent.Create(*this, self, id::kLblPercent, L"Image size (%)", {2070, 1185, 1155, 255});
     lblPercent.SetSystemColors(COLOR_WINDOW, COLOR_WINDOWTEXT);
     txtPercent.Create(*this, self, id::kTxtPercent, L"100", {2235, 1500, 495, 285});
@@ -123,18 +121,18 @@ void fmOptions::CreateControls() {
     rectPortrait.Create(*this, self, id::kRectPortrait, {4080, 360, 1335, 1815}, RGB(255, 255, 255));
     rectLandscape.Create(*this, self, id::kRectLandscape, {3840, 600, 1815, 1335}, RGB(255, 255, 255));
     rectBackground.Create(*this, self, id::kRectBackground, {3600, 120, 2295, 2295}, RGB(128, 128, 128));
-    for (Control* control : {static_cast<Control*>(&imgScreen), static_cast<Control*>(&imgWindow),
-                             static_cast<Control*>(&rectPortrait), static_cast<Control*>(&rectLandscape),
-                             static_cast<Control*>(&rectBackground)}) {
+    for (Control* control :
+         {static_cast<Control*>(&imgScreen), static_cast<Control*>(&imgWindow), static_cast<Control*>(&rectPortrait),
+          static_cast<Control*>(&rectLandscape), static_cast<Control*>(&rectBackground)}) {
         AddStyle(*control, WS_CLIPSIBLINGS);
     }
 
     // The arrow keys move within one group of options only; every control after a group starts
     // a new one.
-    for (Control* control : {static_cast<Control*>(&Frame2), static_cast<Control*>(&Frame3),
-                             static_cast<Control*>(&lblPercent), static_cast<Control*>(&txtPercent),
-                             static_cast<Control*>(&cmdSpinUp), static_cast<Control*>(&cmdSpinDn),
-                             static_cast<Control*>(&cmdOK)}) {
+    for (Control* control :
+         {static_cast<Control*>(&Frame2), static_cast<Control*>(&Frame3), static_cast<Control*>(&lblPercent),
+          static_cast<Control*>(&txtPercent), static_cast<Control*>(&cmdSpinUp), static_cast<Control*>(&cmdSpinDn),
+          static_cast<Control*>(&cmdOK)}) {
         AddStyle(*control, WS_GROUP);
     }
 
@@ -249,8 +247,7 @@ void fmOptions::txtPercent_LostFocus() {
 
 void fmOptions::cmdOK_Click() {
     main_.txtScope.SetText(Widen(ScopeCode(optScreen.Value() ? Scope::EntireScreen : Scope::ActiveWindow)));
-    main_.txtDest.SetText(
-        Widen(DestinationCode(optPrinter.Value() ? Destination::Printer : Destination::Clipboard)));
+    main_.txtDest.SetText(Widen(DestinationCode(optPrinter.Value() ? Destination::Printer : Destination::Clipboard)));
     main_.txtOrientation.SetText(
         Widen(OrientationCode(optPortrait.Value() ? Orientation::Portrait : Orientation::Landscape)));
     main_.txtPercent.SetText(txtPercent.Text());

@@ -59,8 +59,8 @@ LSTATUS FetchTypedValue(HKEY key, const std::string& valueName, RegistryValue& v
         if (type == REG_SZ) {
             std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
             DWORD read = size;
-            status = ::RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
-                                        reinterpret_cast<BYTE*>(buffer.data()), &read);
+            status = ::RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                        &read);
             if (status != ERROR_SUCCESS || type != REG_SZ || read > size) {
                 value = std::monostate{};
                 return status != ERROR_SUCCESS ? status : ERROR_INVALID_DATA;

@@ -25,8 +25,8 @@ std::optional<std::string> SpinUp(std::string_view text);
 std::optional<std::string> SpinDown(std::string_view text);
 
 struct LostFocusResult {
-  std::optional<std::string> replacement;  // nullopt: leave the text as typed
-  bool beep;
+    std::optional<std::string> replacement;  // nullopt: leave the text as typed
+    bool beep;
 };
 
 // txtPercent_LostFocus: above 100 -> "100", below 1 (text without a number
@@ -36,21 +36,21 @@ LostFocusResult ClampPercentText(std::string_view text);
 
 // Position and size of a preview control, in twips of the dialog's client area.
 struct TwipRect {
-  float left;
-  float top;
-  float width;
-  float height;
+    float left;
+    float top;
+    float width;
+    float height;
 };
 
 struct PagePreview {
-  bool landscapePageVisible;
-  bool portraitPageVisible;
-  bool screenThumbVisible;
-  bool windowThumbVisible;
-  // nullopt: the thumbnail keeps the geometry it had (the hidden one while
-  // printing).
-  std::optional<TwipRect> screenThumbGeometry;
-  std::optional<TwipRect> windowThumbGeometry;
+    bool landscapePageVisible;
+    bool portraitPageVisible;
+    bool screenThumbVisible;
+    bool windowThumbVisible;
+    // nullopt: the thumbnail keeps the geometry it had (the hidden one while
+    // printing).
+    std::optional<TwipRect> screenThumbGeometry;
+    std::optional<TwipRect> windowThumbGeometry;
 };
 
 // DrawPagePreview. Clipboard: no page, both thumbnails at 3960,717 1560x1070.
@@ -63,7 +63,6 @@ struct PagePreview {
 // (or NaN) is taken as 0, and the width and height are each capped so that
 // the thumbnail ends at the grey backing square's right (5895) and bottom
 // (2415) edges, instead of making the control fail or sprawl over the dialog.
-PagePreview ComputePagePreview(bool entireScreen, bool printer, bool portrait,
-                               std::string_view percentText);
+PagePreview ComputePagePreview(bool entireScreen, bool printer, bool portrait, std::string_view percentText);
 
 }  // namespace kestrel

@@ -2,28 +2,24 @@
 
 namespace kestrel {
 
-Scope ScopeFromText(std::string_view text) noexcept {
-  return text == "1" ? Scope::EntireScreen : Scope::ActiveWindow;
-}
+Scope ScopeFromText(std::string_view text) noexcept { return text == "1" ? Scope::EntireScreen : Scope::ActiveWindow; }
 
 Destination DestinationFromText(std::string_view text) noexcept {
-  return text == "1" ? Destination::Printer : Destination::Clipboard;
+    return text == "1" ? Destination::Printer : Destination::Clipboard;
 }
 
 Orientation OrientationFromText(std::string_view text) noexcept {
-  return text == "P" ? Orientation::Portrait : Orientation::Landscape;
+    return text == "P" ? Orientation::Portrait : Orientation::Landscape;
 }
 
-std::string_view ScopeCode(Scope scope) noexcept {
-  return scope == Scope::EntireScreen ? "1" : "2";
-}
+std::string_view ScopeCode(Scope scope) noexcept { return scope == Scope::EntireScreen ? "1" : "2"; }
 
 std::string_view DestinationCode(Destination destination) noexcept {
-  return destination == Destination::Printer ? "1" : "2";
+    return destination == Destination::Printer ? "1" : "2";
 }
 
 std::string_view OrientationCode(Orientation orientation) noexcept {
-  return orientation == Orientation::Portrait ? "P" : "L";
+    return orientation == Orientation::Portrait ? "P" : "L";
 }
 
 }  // namespace kestrel

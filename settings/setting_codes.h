@@ -33,7 +33,6 @@ std::string_view OrientationCode(Orientation orientation) noexcept;
 inline constexpr std::string_view kSettingsKeyPath = "Software\\Olm\\Kestrel";
 
 // Value names in the order they are loaded at start-up and saved at Exit.
-inline constexpr std::array<std::string_view, 4> kSettingNames = {
-    "Scope", "Destination", "Orientation", "Percent"};
+inline constexpr std::array<std::string_view, 4> kSettingNames = {"Scope", "Destination", "Orientation", "Percent"};
 
 }  // namespace kestrel

@@ -25,7 +25,8 @@ std::wstring ReadProductName() {
     };
     Translation* translations = nullptr;
     UINT bytes = 0;
-    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &bytes) ||
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+                          &bytes) ||
         bytes < sizeof(Translation)) {
         return L"Kestrel";
     }
@@ -33,7 +34,8 @@ std::wstring ReadProductName() {
     wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\ProductName", translations->language, translations->codePage);
     wchar_t* value = nullptr;
     UINT chars = 0;
-    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &chars) || chars == 0) return L"Kestrel";
+    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &chars) || chars == 0)
+        return L"Kestrel";
     return std::wstring(value);
 }
 
@@ -113,7 +115,8 @@ void ReportFatalError(const std::exception& error) noexcept {
         } else {
             text = L"Run-time error:\n\n" + Widen(error.what());
         }
-        ::MessageBoxW(nullptr, text.c_str(), ProductName().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+        ::MessageBoxW(nullptr, text.c_str(), ProductName().c_str(),
+                      MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
     } catch (...) {
     }
     ::ExitProcess(1);

@@ -187,8 +187,8 @@ void Button::OnCommand(WORD code) {
 void OptionButton::Create(Form& form, HWND container, int id, const std::wstring& caption, const TwipsRect& twips,
                           int group, bool firstOfGroup) {
     group_ = group;
-    CreateChild(form, container, id, L"BUTTON", caption, WS_VISIBLE | BS_RADIOBUTTON | (firstOfGroup ? WS_GROUP : 0),
-                0, twips, true);
+    CreateChild(form, container, id, L"BUTTON", caption, WS_VISIBLE | BS_RADIOBUTTON | (firstOfGroup ? WS_GROUP : 0), 0,
+                twips, true);
 }
 
 bool OptionButton::Value() const { return wnd_ && ::SendMessageW(wnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -396,8 +396,8 @@ void Menu::Create(std::vector<Item> items) {
 }
 
 void Menu::Popup(HWND owner, UINT flags, int x, int y) {
-    const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(menu_.get(), flags | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner, nullptr));
+    const UINT chosen =
+        static_cast<UINT>(::TrackPopupMenu(menu_.get(), flags | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner, nullptr));
     // The shell's notification-area menus need a message of their own after closing, or a second
     // right click opens a menu that cannot be dismissed (documented TrackPopupMenu behaviour).
     ::PostMessageW(owner, WM_NULL, 0, 0);
@@ -476,11 +476,12 @@ void Form::Load() {
     app::FormLoaded();
     if (const int dpi = WindowDpi(wnd_); dpi != dpi_) ApplyDpi(dpi, nullptr);
     if (style_.programIcon) {
-        iconLarge_.reset(static_cast<HICON>(::LoadImageW(app::Instance(), MAKEINTRESOURCEW(IDI_KESTREL), IMAGE_ICON,
-                                                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-        iconSmall_.reset(static_cast<HICON>(::LoadImageW(app::Instance(), MAKEINTRESOURCEW(IDI_KESTREL), IMAGE_ICON,
-                                                         ::GetSystemMetrics(SM_CXSMICON),
-                                                         ::GetSystemMetrics(SM_CYSMICON), 0)));
+        iconLarge_.reset(
+            static_cast<HICON>(::LoadImageW(app::Instance(), MAKEINTRESOURCEW(IDI_KESTREL), IMAGE_ICON,
+                                            ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+        iconSmall_.reset(
+            static_cast<HICON>(::LoadImageW(app::Instance(), MAKEINTRESOURCEW(IDI_KESTREL), IMAGE_ICON,
+                                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
         ::SendMessageW(wnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(iconLarge_.get()));
         ::SendMessageW(wnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall_.get()));
     }

@@ -67,8 +67,8 @@ public:
 
 protected:
     friend class Form;
-    void CreateChild(Form& form, HWND container, int id, const wchar_t* windowClass, const std::wstring& text, DWORD style,
-                     DWORD exStyle, const TwipsRect& twips, bool tabStop);
+    void CreateChild(Form& form, HWND container, int id, const wchar_t* windowClass, const std::wstring& text,
+                     DWORD style, DWORD exStyle, const TwipsRect& twips, bool tabStop);
 
     Form* form_ = nullptr;
     HWND wnd_ = nullptr;
@@ -129,7 +129,8 @@ private:
 class TextBox : public Control {
 public:
     std::function<void()> onLostFocus;
-    void Create(Form& form, HWND container, int id, const std::wstring& text, const TwipsRect& twips, bool visible = true);
+    void Create(Form& form, HWND container, int id, const std::wstring& text, const TwipsRect& twips,
+                bool visible = true);
     void OnCommand(WORD code) override;
     // Repaints at once (a text written from code shows before the handler goes on).
     void Refresh();

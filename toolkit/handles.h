@@ -29,7 +29,7 @@ inline void FreeGlobal(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void FreeLoadedModule(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
 
-using UniqueDc = UniqueHandle<HDC, DeleteMemoryDc>;           // CreateCompatibleDC / CreateDC
+using UniqueDc = UniqueHandle<HDC, DeleteMemoryDc>;  // CreateCompatibleDC / CreateDC
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using UniquePalette = UniqueHandle<HPALETTE, DeleteGdiObject>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;

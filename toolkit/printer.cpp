@@ -120,8 +120,8 @@ PackedDib ReadBitmap(HBITMAP bitmap, HPALETTE palette) {
         SelectionScope targetBitmap(target.get(), section.get());
         // A bitmap still selected into another DC cannot be selected here.
         copied = ::GetCurrentObject(source.get(), OBJ_BITMAP) == bitmap &&
-                 ::BitBlt(target.get(), 0, 0, description.bmWidth, description.bmHeight, source.get(), 0, 0,
-                          SRCCOPY) != FALSE;
+                 ::BitBlt(target.get(), 0, 0, description.bmWidth, description.bmHeight, source.get(), 0, 0, SRCCOPY) !=
+                     FALSE;
         ::GdiFlush();
     }
     if (previousPalette) ::SelectPalette(source.get(), previousPalette, FALSE);
@@ -193,7 +193,8 @@ void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width
     // Everything that can fail is done before the document starts, so that a failure leaves
     // nothing in the queue.
     OpenDevice();
-    const scale::DeviceSpan across = scale::ToDeviceSpan(x, width, scaleMode_, scale::Axis::kHorizontal, DotsPerInchX());
+    const scale::DeviceSpan across =
+        scale::ToDeviceSpan(x, width, scaleMode_, scale::Axis::kHorizontal, DotsPerInchX());
     const scale::DeviceSpan down = scale::ToDeviceSpan(y, height, scaleMode_, scale::Axis::kVertical, DotsPerInchY());
 
     PackedDib dib;
@@ -213,9 +214,9 @@ void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width
         const BITMAPINFOHEADER& header = dib.info.bmiHeader;
         if (header.biWidth == 0 || header.biHeight == 0) return;
         ::SetStretchBltMode(dc_, COLORONCOLOR);
-        const int lines = ::StretchDIBits(dc_, across.position, down.position, across.length, down.length, 0, 0,
-                                          header.biWidth, header.biHeight, dib.bits.data(), &dib.info,
-                                          DIB_RGB_COLORS, SRCCOPY);
+        const int lines =
+            ::StretchDIBits(dc_, across.position, down.position, across.length, down.length, 0, 0, header.biWidth,
+                            header.biHeight, dib.bits.data(), &dib.info, DIB_RGB_COLORS, SRCCOPY);
         drawn = lines != 0 && lines != static_cast<int>(GDI_ERROR);
     } else {
         // Icons and metafiles draw themselves; their HIMETRIC source rectangle runs bottom-up.

@@ -44,9 +44,9 @@ public:
     const std::wstring& DeviceName() const noexcept { return name_; }
 
 private:
-    void OpenDevice();      // finds the default printer and makes its device context
+    void OpenDevice();  // finds the default printer and makes its device context
     void ReleaseDevice() noexcept;
-    void StartDocument();   // document and page, on the first drawing
+    void StartDocument();  // document and page, on the first drawing
     double DotsPerInchX();
     double DotsPerInchY();
 

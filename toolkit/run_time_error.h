@@ -12,20 +12,16 @@
 namespace kestrel {
 
 struct RunTimeError : std::runtime_error {
-  int number;
+    int number;
 
-  RunTimeError(int errorNumber, const std::string& description)
-      : std::runtime_error(description), number(errorNumber) {}
+    RunTimeError(int errorNumber, const std::string& description)
+        : std::runtime_error(description), number(errorNumber) {}
 };
 
 // The three numbers are the ones the classic toolkit used for these faults,
 // so a report looks the same as users of the original program knew it.
 inline RunTimeError OverflowError() { return RunTimeError(6, "Overflow"); }
-inline RunTimeError DivisionByZeroError() {
-  return RunTimeError(11, "Division by zero");
-}
-inline RunTimeError InvalidCallError() {
-  return RunTimeError(5, "Invalid procedure call or argument");
-}
+inline RunTimeError DivisionByZeroError() { return RunTimeError(11, "Division by zero"); }
+inline RunTimeError InvalidCallError() { return RunTimeError(5, "Invalid procedure call or argument"); }
 
 }  // namespace kestrel

@@ -14,7 +14,7 @@ inline constexpr std::int16_t kCharacters = 4;  // 120 twips across, 240 twips d
 inline constexpr std::int16_t kInches = 5;
 inline constexpr std::int16_t kMillimeters = 6;
 inline constexpr std::int16_t kCentimeters = 7;
-inline constexpr std::int16_t kHimetric = 8;    // 1/100 millimetre
+inline constexpr std::int16_t kHimetric = 8;  // 1/100 millimetre
 
 enum class Axis { kHorizontal, kVertical };
 
@@ -26,8 +26,7 @@ double TwipsPerUnit(std::int16_t unit, Axis axis, double dotsPerInch);
 // `length` in `fromUnit` expressed in `toUnit`, computed in double precision and kept in single
 // precision. Throws as TwipsPerUnit does, and OverflowError when the result does not fit in
 // single precision.
-float ConvertLength(float length, std::int16_t fromUnit, std::int16_t toUnit, Axis axis,
-                    double dotsPerInch);
+float ConvertLength(float length, std::int16_t fromUnit, std::int16_t toUnit, Axis axis, double dotsPerInch);
 
 // GDI keeps device coordinates within 27 bits on NT; anything further out is dropped or wraps.
 inline constexpr std::int32_t kMaxDeviceCoordinate = (1 << 27) - 1;
@@ -37,10 +36,9 @@ inline constexpr std::int32_t kMaxDeviceCoordinate = (1 << 27) - 1;
 // negative (the drawing is mirrored). Throws OverflowError when an edge is not finite or lies
 // beyond kMaxDeviceCoordinate, and as TwipsPerUnit does.
 struct DeviceSpan {
-  std::int32_t position;
-  std::int32_t length;
+    std::int32_t position;
+    std::int32_t length;
 };
-DeviceSpan ToDeviceSpan(double position, double length, std::int16_t unit, Axis axis,
-                        double dotsPerInch);
+DeviceSpan ToDeviceSpan(double position, double length, std::int16_t unit, Axis axis, double dotsPerInch);
 
 }  // namespace kestrel::scale

@@ -15,12 +15,12 @@ namespace {
 // menu is a failure.
 constexpr bool kTrayInPlace = true;
 
-#define REQUIRE_TRAY(condition, what)                                                                                  \
-    do {                                                                                                               \
-        if (!(condition)) {                                                                                            \
-            if (!kTrayInPlace) GTEST_SKIP() << (what) << " did not appear: the tray icon is not in place yet";         \
-            FAIL() << (what) << " did not appear";                                                                     \
-        }                                                                                                              \
+#define REQUIRE_TRAY(condition, what)                                                                          \
+    do {                                                                                                       \
+        if (!(condition)) {                                                                                    \
+            if (!kTrayInPlace) GTEST_SKIP() << (what) << " did not appear: the tray icon is not in place yet"; \
+            FAIL() << (what) << " did not appear";                                                             \
+        }                                                                                                      \
     } while (false)
 
 // Items of the main window's menu, top to bottom.

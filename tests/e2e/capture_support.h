@@ -138,10 +138,9 @@ inline Image MakePattern(int width, int height, const std::vector<Pixel>& palett
     }
     const std::array<Pixel, 5> markerColours = {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255), Rgb(255, 255, 0),
                                                 Rgb(255, 0, 255)};
-    const std::array<std::pair<int, int>, 5> places = {std::pair{3, 3}, std::pair{width - 3 - kMarkerSize, 3},
-                                                       std::pair{3, height - 3 - kMarkerSize},
-                                                       std::pair{width - 3 - kMarkerSize, height - 3 - kMarkerSize},
-                                                       std::pair{width / 2, height / 2}};
+    const std::array<std::pair<int, int>, 5> places = {
+        std::pair{3, 3}, std::pair{width - 3 - kMarkerSize, 3}, std::pair{3, height - 3 - kMarkerSize},
+        std::pair{width - 3 - kMarkerSize, height - 3 - kMarkerSize}, std::pair{width / 2, height / 2}};
     markers.clear();
     for (size_t i = 0; i < places.size(); ++i) {
         const Pixel colour = palette.empty() ? markerColours[i] : palette[(i * 7 + 1) % palette.size()];
@@ -177,9 +176,9 @@ public:
         if (!palette.empty()) MakePalette(palette);
         const int x = kind == Kind::FullScreenTopmost ? 0 : position.x;
         const int y = kind == Kind::FullScreenTopmost ? 0 : position.y;
-        wnd_ = ::CreateWindowExW(exStyle, kClass, L"Kestrel capture test pattern", style, x, y,
-                                 outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                 ::GetModuleHandleW(nullptr), this);
+        wnd_ =
+            ::CreateWindowExW(exStyle, kClass, L"Kestrel capture test pattern", style, x, y, outer.right - outer.left,
+                              outer.bottom - outer.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
         ::ShowWindow(wnd_, SW_SHOW);
         ::UpdateWindow(wnd_);
         BringToFront();
@@ -244,8 +243,9 @@ private:
         palette->palVersion = 0x300;
         palette->palNumEntries = static_cast<WORD>(colours.size());
         for (size_t i = 0; i < colours.size(); ++i) {
-            palette->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(colours[i] >> 16), static_cast<BYTE>(colours[i] >> 8),
-                                                   static_cast<BYTE>(colours[i]), 0};
+            palette->palPalEntry[i] =
+                PALETTEENTRY{static_cast<BYTE>(colours[i] >> 16), static_cast<BYTE>(colours[i] >> 8),
+                             static_cast<BYTE>(colours[i]), 0};
         }
         palette_ = ::CreatePalette(palette);
     }
@@ -602,8 +602,8 @@ inline ResourceCounts CountResources(HANDLE process) {
     if (query && query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) == 0) {
         std::uintptr_t table = 0;
         SIZE_T read = 0;
-        if (::ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) +
-                                             detail::kPebGdiSharedHandleTable,
+        if (::ReadProcessMemory(process,
+                                reinterpret_cast<const char*>(basic.PebBaseAddress) + detail::kPebGdiSharedHandleTable,
                                 &table, sizeof table, &read) &&
             table) {
             std::vector<unsigned char> entries(detail::kGdiEntries * detail::kGdiEntrySize);

@@ -50,8 +50,7 @@ KestrelProcess::KestrelProcess(const std::wstring& exe) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &info_)) {
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) {
         throw std::runtime_error("kestrel.exe could not be started");
     }
     ::WaitForInputIdle(info_.hProcess, 10000);
@@ -73,7 +72,8 @@ KestrelProcess::~KestrelProcess() {
 bool KestrelProcess::Running() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> KestrelProcess::WaitForExit(std::chrono::milliseconds timeout) {
-    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return std::nullopt;
+    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return std::nullopt;
     DWORD code = 0;
     ::GetExitCodeProcess(info_.hProcess, &code);
     return code;
@@ -111,8 +111,7 @@ std::wstring ClassName(HWND wnd) {
 
 void SetWindowTextRemote(HWND wnd, const std::wstring& text) {
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
-                          &ignored);
+    ::SendMessageTimeoutW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
 void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }

@@ -30,9 +30,9 @@ std::wstring BuildFolder();
 
 class KestrelProcess {
 public:
-    KestrelProcess();  // starts kestrel.exe and waits for its main window
+    KestrelProcess();                                  // starts kestrel.exe and waits for its main window
     explicit KestrelProcess(const std::wstring& exe);  // the same for a program file elsewhere
-    ~KestrelProcess();  // ends the process if it still runs
+    ~KestrelProcess();                                 // ends the process if it still runs
     KestrelProcess(const KestrelProcess&) = delete;
     KestrelProcess& operator=(const KestrelProcess&) = delete;
 

@@ -104,9 +104,11 @@ TEST(ProgramFile, CarriesTheIconInBothSizesAndTheVersionRecord) {
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00000004u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
-    const std::pair<const wchar_t*, const wchar_t*> strings[] = {
-        {L"ProductName", L"Kestrel"}, {L"InternalName", L"kestrel"}, {L"OriginalFilename", L"kestrel.exe"},
-        {L"FileVersion", L"0.4.0.1"}, {L"ProductVersion", L"0.4.0.1"}};
+    const std::pair<const wchar_t*, const wchar_t*> strings[] = {{L"ProductName", L"Kestrel"},
+                                                                 {L"InternalName", L"kestrel"},
+                                                                 {L"OriginalFilename", L"kestrel.exe"},
+                                                                 {L"FileVersion", L"0.4.0.1"},
+                                                                 {L"ProductVersion", L"0.4.0.1"}};
     for (const auto& [name, expected] : strings) {
         wchar_t* value = nullptr;
         const std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;

@@ -95,12 +95,9 @@ TEST(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
         TwipsBox thumb;
     };
     const Case cases[] = {
-        {L"P", L"-5", {4150, 440, 0, 0}},
-        {L"L", L"-1e308", {3960, 717, 0, 0}},
-        {L"P", L"1e308", {4150, 440, 1745, 1975}},
-        {L"L", L"1.7976931348623157e308", {3960, 717, 1935, 1698}},
-        {L"L", L"1e999", {3960, 717, 1935, 1698}},
-        {L"P", L"200", {4150, 440, 1745, 1600}},
+        {L"P", L"-5", {4150, 440, 0, 0}},          {L"L", L"-1e308", {3960, 717, 0, 0}},
+        {L"P", L"1e308", {4150, 440, 1745, 1975}}, {L"L", L"1.7976931348623157e308", {3960, 717, 1935, 1698}},
+        {L"L", L"1e999", {3960, 717, 1935, 1698}}, {L"P", L"200", {4150, 440, 1745, 1600}},
     };
     KestrelProcess kestrel;
     for (const Case& c : cases) {
@@ -130,12 +127,10 @@ TEST(OptionsSpin, StepByOneWithinOneToHundredAndWriteTheSignPosition) {
         const wchar_t* after;
     };
     const Case cases[] = {
-        {L"99", opt::kCmdSpinUp, L" 100"},    {L"100", opt::kCmdSpinUp, L"100"},
-        {L" 100", opt::kCmdSpinUp, L" 100"},  {L"99.5", opt::kCmdSpinUp, L" 100.5"},
-        {L"abc", opt::kCmdSpinUp, L" 1"},     {L"", opt::kCmdSpinUp, L" 1"},
-        {L"50abc", opt::kCmdSpinUp, L" 51"},  {L"2", opt::kCmdSpinDn, L" 1"},
-        {L"1", opt::kCmdSpinDn, L"1"},        {L"1.5", opt::kCmdSpinDn, L" 0.5"},
-        {L" 0.5", opt::kCmdSpinDn, L" 0.5"},  {L"abc", opt::kCmdSpinDn, L"abc"},
+        {L"99", opt::kCmdSpinUp, L" 100"},     {L"100", opt::kCmdSpinUp, L"100"},   {L" 100", opt::kCmdSpinUp, L" 100"},
+        {L"99.5", opt::kCmdSpinUp, L" 100.5"}, {L"abc", opt::kCmdSpinUp, L" 1"},    {L"", opt::kCmdSpinUp, L" 1"},
+        {L"50abc", opt::kCmdSpinUp, L" 51"},   {L"2", opt::kCmdSpinDn, L" 1"},      {L"1", opt::kCmdSpinDn, L"1"},
+        {L"1.5", opt::kCmdSpinDn, L" 0.5"},    {L" 0.5", opt::kCmdSpinDn, L" 0.5"}, {L"abc", opt::kCmdSpinDn, L"abc"},
         {L"100.5", opt::kCmdSpinDn, L" 99.5"},
     };
     KestrelProcess kestrel;
@@ -227,7 +222,7 @@ TEST(OptionsPercentField, LeavingItClampsToOneThroughHundredWithABeep) {
         int beeps;
     };
     const Case cases[] = {
-        {L"150", L"100", 1}, {L"0", L"1", 1},         {L"-5", L"1", 1},   {L"0.5", L"1", 1},
+        {L"150", L"100", 1}, {L"0", L"1", 1},         {L"-5", L"1", 1},    {L"0.5", L"1", 1},
         {L"abc", L"1", 1},   {L"", L"1", 1},          {L"1e3", L"100", 1}, {L"100", L"100", 0},
         {L"1", L"1", 0},     {L"50abc", L"50abc", 0}, {L"1e2", L"1e2", 0}, {L"37.5", L"37.5", 0},
     };

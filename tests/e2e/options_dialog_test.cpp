@@ -109,9 +109,9 @@ void CheckWindowAndLayout(const KestrelProcess& kestrel, HWND dialog) {
     // Tab order is the stacking order of the focusable controls; frames and the label sit in
     // their places in it but take no focus.
     const std::vector<int> stacking = StackingFromTop(dialog);
-    const std::vector<int> tabOrder = {opt::kFrame1,       opt::kOptScreen,  opt::kOptWindow,   opt::kFrame2,
-                                       opt::kOptPrinter,   opt::kOptClipboard, opt::kFrame3,    opt::kOptPortrait,
-                                       opt::kOptLandscape, opt::kLblPercent, opt::kTxtPercent,  opt::kCmdSpinUp,
+    const std::vector<int> tabOrder = {opt::kFrame1,       opt::kOptScreen,    opt::kOptWindow,  opt::kFrame2,
+                                       opt::kOptPrinter,   opt::kOptClipboard, opt::kFrame3,     opt::kOptPortrait,
+                                       opt::kOptLandscape, opt::kLblPercent,   opt::kTxtPercent, opt::kCmdSpinUp,
                                        opt::kCmdSpinDn,    opt::kCmdOK};
     ASSERT_GE(stacking.size(), tabOrder.size());
     EXPECT_EQ(std::vector<int>(stacking.begin(), stacking.begin() + tabOrder.size()), tabOrder);
@@ -188,14 +188,17 @@ void CheckPreviewPixels(HWND dialog, const Loaded& c) {
     const TwipsBox& t = c.thumb;
     if (c.screen) {
         // The desktop's teal, near the thumbnail's right edge.
-        EXPECT_TRUE(WaitFor([&] {
-            return SameColour(DialogPixel(dialog, t.left + t.width * 0.95, t.top + t.height * 0.5), RGB(0, 128, 128));
-        }, std::chrono::milliseconds(3000)));
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return SameColour(DialogPixel(dialog, t.left + t.width * 0.95, t.top + t.height * 0.5),
+                                  RGB(0, 128, 128));
+            },
+            std::chrono::milliseconds(3000)));
     } else {
         // The application window's blue title bar.
-        EXPECT_TRUE(WaitFor([&] {
-            return IsWindowTitleBlue(DialogPixel(dialog, t.left + t.width * 0.5, t.top + t.height * 0.1));
-        }, std::chrono::milliseconds(3000)));
+        EXPECT_TRUE(WaitFor(
+            [&] { return IsWindowTitleBlue(DialogPixel(dialog, t.left + t.width * 0.5, t.top + t.height * 0.1)); },
+            std::chrono::milliseconds(3000)));
     }
     EXPECT_EQ(PixelOnceItIs(dialog, 3700, 1267, grey), grey) << "the grey square beside any page";
     // Below the thumbnail: the page when printing, the grey square otherwise.
@@ -215,11 +218,14 @@ void CheckPreviewPixels(HWND dialog, const Loaded& c) {
         const int x = (r.left + r.right) / 2 - 4;  // near the top-left corner of the 9 x 8 picture
         const int y = (r.top + r.bottom) / 2 - 3;
         COLORREF ground = CLR_INVALID;
-        WaitFor([&] {
-            ground = ScreenPixel(x, y);
-            return c.printer ? ground == RGB(192, 192, 192)
-                             : ground == ::GetSysColor(COLOR_BTNFACE) || ground == ::GetSysColor(COLOR_BTNHIGHLIGHT);
-        }, std::chrono::milliseconds(3000));
+        WaitFor(
+            [&] {
+                ground = ScreenPixel(x, y);
+                return c.printer
+                           ? ground == RGB(192, 192, 192)
+                           : ground == ::GetSysColor(COLOR_BTNFACE) || ground == ::GetSysColor(COLOR_BTNHIGHLIGHT);
+            },
+            std::chrono::milliseconds(3000));
         if (c.printer) {
             EXPECT_EQ(ground, RGB(192, 192, 192)) << id;
         } else {
@@ -282,14 +288,14 @@ TEST(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
     SetField(main, ids::kTxtPercent, L"100");
     HWND dialog = OpenOptions(kestrel);
     ASSERT_NE(dialog, nullptr);
-    const int expected[] = {opt::kOptWindow, opt::kOptPrinter,  opt::kOptLandscape, opt::kTxtPercent,
-                            opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kCmdOK,        opt::kOptWindow};
+    const int expected[] = {opt::kOptWindow, opt::kOptPrinter, opt::kOptLandscape, opt::kTxtPercent,
+                            opt::kCmdSpinUp, opt::kCmdSpinDn,  opt::kCmdOK,        opt::kOptWindow};
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[0]); }));
     for (size_t i = 1; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
         PostKey(FocusOf(dialog), VK_TAB);
-        EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[i]); },
-                            std::chrono::milliseconds(3000)));
+        EXPECT_TRUE(
+            WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[i]); }, std::chrono::milliseconds(3000)));
     }
 }
 

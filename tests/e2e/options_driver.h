@@ -177,8 +177,8 @@ inline COLORREF DialogPixel(HWND dialog, double xTwips, double yTwips) {
 class BellCounter {
 public:
     BellCounter() {
-        const std::string dir = "/tmp/kestrel-bells-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                                std::to_string(::GetTickCount());
+        const std::string dir =
+            "/tmp/kestrel-bells-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
         dir_ = dir;
         ::CreateDirectoryA(DosPath("").c_str(), nullptr);
         std::ofstream(DosPath("/xkbevd.cf")) << "Bell() shell \"echo bell >> " << dir << "/bells\"\n";

@@ -66,8 +66,8 @@ struct RefusedPercent {
 TEST(PrintingFails, PercentsThatCannotBePrinted) {
     const RefusedPercent cases[] = {
         {"-25", L"Invalid procedure call or argument"},  // no square root of a negative number
-        {"1e39", L"Overflow"},                            // beyond single precision
-        {"1e30", L"Overflow"},                            // a finite size far beyond any page
+        {"1e39", L"Overflow"},                           // beyond single precision
+        {"1e30", L"Overflow"},                           // a finite size far beyond any page
     };
     for (const RefusedPercent& c : cases) {
         SCOPED_TRACE(c.percent);

@@ -16,7 +16,7 @@ using namespace printing;
 enum class Sheet { kPortrait, kLandscape };
 
 struct PageCase {
-    int pictureWidth;    // the captured window, in screen pixels
+    int pictureWidth;  // the captured window, in screen pixels
     int pictureHeight;
     const char* orientation;  // the Orientation setting as stored
     const char* percent;      // the Percent setting as stored
@@ -44,8 +44,7 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
     ASSERT_TRUE(page) << "no page reached the printer; message: "
                       << MessageBoxText(FindMessageBox(kestrel.ProcessId()));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; })) << "the window did not come back";
-    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr)
-        << MessageBoxText(FindMessageBox(kestrel.ProcessId()));
+    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr) << MessageBoxText(FindMessageBox(kestrel.ProcessId()));
     EXPECT_TRUE(kestrel.Running());
 
     EXPECT_NE(page->find("%%Pages: 1"), std::string::npos) << "one page per capture";
@@ -73,7 +72,8 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
 
     // The picture is upright and not mirrored: each quadrant of the pattern is where it belongs.
     auto sample = [&](double fx, double fy) {
-        return sheet.At(box->left + static_cast<int>(box->Width() * fx), box->top + static_cast<int>(box->Height() * fy));
+        return sheet.At(box->left + static_cast<int>(box->Width() * fx),
+                        box->top + static_cast<int>(box->Height() * fy));
     };
     EXPECT_TRUE(Near(sample(0.25, 0.25), c.pattern.topLeft)) << "topLeft is " << sample(0.25, 0.25);
     EXPECT_TRUE(Near(sample(0.75, 0.25), c.pattern.topRight)) << "topRight is " << sample(0.75, 0.25);

@@ -88,7 +88,8 @@ inline std::optional<int> RunOnHost(const std::string& script, const std::wstrin
                                     std::chrono::milliseconds timeout = 60s) {
     ::DeleteFileW(statusFile.c_str());
     const std::string status = UnixPath(statusFile);
-    const std::string full = "(" + script + "); echo $? >'" + status + ".tmp' && mv '" + status + ".tmp' '" + status + "'";
+    const std::string full =
+        "(" + script + "); echo $? >'" + status + ".tmp' && mv '" + status + ".tmp' '" + status + "'";
     std::wstring commandLine = L"Z:\\bin\\sh -c \"";
     for (char c : full) commandLine += static_cast<wchar_t>(c);
     commandLine += L"\"";
@@ -234,26 +235,30 @@ public:
     bool TakeForeground() const {
         HWND window = window_.load();
         auto since = std::chrono::steady_clock::now();
-        return WaitFor([&] {
-            if (::GetForegroundWindow() != window) {
-                ::SetForegroundWindow(window);
-                since = std::chrono::steady_clock::now();
-                return false;
-            }
-            return std::chrono::steady_clock::now() - since > 500ms;
-        }, 10s);
+        return WaitFor(
+            [&] {
+                if (::GetForegroundWindow() != window) {
+                    ::SetForegroundWindow(window);
+                    since = std::chrono::steady_clock::now();
+                    return false;
+                }
+                return std::chrono::steady_clock::now() - since > 500ms;
+            },
+            10s);
     }
     // Takes the foreground and waits until `other` (Kestrel's main window) is no longer the active
     // window of its own thread either, so that the user is plainly working in the pattern window
     // when Capture is clicked.
     bool TakeForegroundFrom(HWND other) const {
         const DWORD thread = ::GetWindowThreadProcessId(other, nullptr);
-        return WaitFor([&] {
-            if (!TakeForeground()) return false;
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            return ::GetGUIThreadInfo(thread, &info) && info.hwndActive != other;
-        }, 20s);
+        return WaitFor(
+            [&] {
+                if (!TakeForeground()) return false;
+                GUITHREADINFO info{};
+                info.cbSize = sizeof info;
+                return ::GetGUIThreadInfo(thread, &info) && info.hwndActive != other;
+            },
+            20s);
     }
 
 private:

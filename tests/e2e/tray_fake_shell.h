@@ -71,9 +71,7 @@ public:
         return matching;
     }
 
-    static std::uint32_t Bits(HWND wnd) {
-        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(wnd));
-    }
+    static std::uint32_t Bits(HWND wnd) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(wnd)); }
 
 private:
     static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,8 +120,8 @@ private:
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"Shell_TrayWnd";
         ::RegisterClassW(&wc);
-        HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                     wc.hInstance, nullptr);
+        HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                                     nullptr);
         ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         wnd_ = wnd;
         ready_ = true;

@@ -44,7 +44,9 @@ std::wstring MessageBoxIconKind(HWND box) {
     const struct {
         const wchar_t* name;
         LPCWSTR id;
-    } kinds[] = {{L"information", IDI_INFORMATION}, {L"warning", IDI_WARNING}, {L"error", IDI_ERROR},
+    } kinds[] = {{L"information", IDI_INFORMATION},
+                 {L"warning", IDI_WARNING},
+                 {L"error", IDI_ERROR},
                  {L"question", IDI_QUESTION}};
     std::wstring best = L"unrecognised";
     int fewest = 1 << 30;

@@ -75,9 +75,7 @@ void EmptyTheClipboard() {
     });
 }
 
-bool ClipboardHasBitmap() {
-    return ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB);
-}
+bool ClipboardHasBitmap() { return ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB); }
 
 struct ClipboardImage {
     int width = 0;

@@ -15,75 +15,72 @@
 namespace {
 
 void Require(bool condition) {
-  if (!condition) std::abort();
+    if (!condition) std::abort();
 }
 
 void CheckSpinResult(const std::optional<std::string>& result) {
-  if (!result) return;
-  Require(!result->empty());
-  Require((*result)[0] == ' ' || (*result)[0] == '-');
-  Require(std::isfinite(kestrel::LeadingNumber(*result)));
+    if (!result) return;
+    Require(!result->empty());
+    Require((*result)[0] == ' ' || (*result)[0] == '-');
+    Require(std::isfinite(kestrel::LeadingNumber(*result)));
 }
 
 void CheckGeometry(const std::optional<kestrel::TwipRect>& rect) {
-  if (!rect) return;
-  // Inside the grey backing square: left 3600, top 120, 2295 x 2295.
-  Require(rect->width >= 0.0f && rect->height >= 0.0f);
-  Require(rect->left >= 3600.0f && rect->top >= 120.0f);
-  Require(rect->left + rect->width <= 5895.0f);
-  Require(rect->top + rect->height <= 2415.0f);
+    if (!rect) return;
+    // Inside the grey backing square: left 3600, top 120, 2295 x 2295.
+    Require(rect->width >= 0.0f && rect->height >= 0.0f);
+    Require(rect->left >= 3600.0f && rect->top >= 120.0f);
+    Require(rect->left + rect->width <= 5895.0f);
+    Require(rect->top + rect->height <= 2415.0f);
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
-                                      std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-  const double value = kestrel::LeadingNumber(text);
-  Require(!std::isnan(value));
-  Require(value != 0.0 || !std::signbit(value));
-  (void)kestrel::ToSingle(value);
+    const double value = kestrel::LeadingNumber(text);
+    Require(!std::isnan(value));
+    Require(value != 0.0 || !std::signbit(value));
+    (void)kestrel::ToSingle(value);
 
-  // What the spin buttons write must read back as (nearly) the same number.
-  if (std::isfinite(value)) {
-    const std::string written = kestrel::FormatSpinNumber(value);
-    const double back = kestrel::LeadingNumber(written);
-    if (std::isfinite(back)) {
-      Require(std::fabs(back - value) <= 1e-14 * std::fabs(value) + 1e-300);
-    } else {
-      // 15 digits of DBL_MAX round up past it.
-      Require(std::fabs(value) > 1.79769313486231e308);
+    // What the spin buttons write must read back as (nearly) the same number.
+    if (std::isfinite(value)) {
+        const std::string written = kestrel::FormatSpinNumber(value);
+        const double back = kestrel::LeadingNumber(written);
+        if (std::isfinite(back)) {
+            Require(std::fabs(back - value) <= 1e-14 * std::fabs(value) + 1e-300);
+        } else {
+            // 15 digits of DBL_MAX round up past it.
+            Require(std::fabs(value) > 1.79769313486231e308);
+        }
     }
-  }
 
-  const auto up = kestrel::SpinUp(text);
-  Require(!up || value < 100.0);
-  CheckSpinResult(up);
-  const auto down = kestrel::SpinDown(text);
-  Require(!down || value > 1.0);
-  CheckSpinResult(down);
+    const auto up = kestrel::SpinUp(text);
+    Require(!up || value < 100.0);
+    CheckSpinResult(up);
+    const auto down = kestrel::SpinDown(text);
+    Require(!down || value > 1.0);
+    CheckSpinResult(down);
 
-  const kestrel::LostFocusResult clamp = kestrel::ClampPercentText(text);
-  Require(clamp.beep == clamp.replacement.has_value());
-  if (clamp.replacement) {
-    Require(*clamp.replacement == "1" || *clamp.replacement == "100");
-  } else {
-    Require(value >= 1.0 && value <= 100.0);
-  }
+    const kestrel::LostFocusResult clamp = kestrel::ClampPercentText(text);
+    Require(clamp.beep == clamp.replacement.has_value());
+    if (clamp.replacement) {
+        Require(*clamp.replacement == "1" || *clamp.replacement == "100");
+    } else {
+        Require(value >= 1.0 && value <= 100.0);
+    }
 
-  for (int flags = 0; flags < 8; ++flags) {
-    const bool entireScreen = (flags & 1) != 0;
-    const bool printer = (flags & 2) != 0;
-    const bool portrait = (flags & 4) != 0;
-    const kestrel::PagePreview preview =
-        kestrel::ComputePagePreview(entireScreen, printer, portrait, text);
-    Require(preview.screenThumbVisible != preview.windowThumbVisible);
-    Require(!(preview.landscapePageVisible && preview.portraitPageVisible));
-    Require(entireScreen ? preview.screenThumbGeometry.has_value()
-                         : preview.windowThumbGeometry.has_value());
-    CheckGeometry(preview.screenThumbGeometry);
-    CheckGeometry(preview.windowThumbGeometry);
-  }
-  return 0;
+    for (int flags = 0; flags < 8; ++flags) {
+        const bool entireScreen = (flags & 1) != 0;
+        const bool printer = (flags & 2) != 0;
+        const bool portrait = (flags & 4) != 0;
+        const kestrel::PagePreview preview = kestrel::ComputePagePreview(entireScreen, printer, portrait, text);
+        Require(preview.screenThumbVisible != preview.windowThumbVisible);
+        Require(!(preview.landscapePageVisible && preview.portraitPageVisible));
+        Require(entireScreen ? preview.screenThumbGeometry.has_value() : preview.windowThumbGeometry.has_value());
+        CheckGeometry(preview.screenThumbGeometry);
+        CheckGeometry(preview.windowThumbGeometry);
+    }
+    return 0;
 }
