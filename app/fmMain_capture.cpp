@@ -5,6 +5,7 @@
 #include "toolkit/application.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/printer.h"
+#include "toolkit/system_function.h"
 #include "toolkit/text.h"
 
 #include <exception>
@@ -30,20 +31,13 @@ void CALLBACK OnForegroundChanged(HWINEVENTHOOK, DWORD event, HWND window, LONG 
     }
 }
 
-// dwmapi is looked up at run time and kept for the life of the process: Windows XP has no such
-// DLL, and Wine's has no compositor behind it, so a missing function is no error.
-template <typename Fn>
-Fn DwmFunction(const char* name) {
-    static HMODULE dwmapi = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return dwmapi ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(dwmapi, name))) : nullptr;
-}
-
 // Windows 8 and later fade a hidden window out over several frames; a capture taken during the fade
-// shows a ghost of Kestrel. Without transitions the window is gone with the next frame.
+// shows a ghost of Kestrel. Without transitions the window is gone with the next frame. Windows XP
+// has no dwmapi, and Wine's has no compositor behind it, so a missing function is no error.
 void SwitchOffWindowTransitions(HWND window) {
     using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
     constexpr DWORD kTransitionsForceDisabled = 3;  // DWMWA_TRANSITIONS_FORCEDISABLED
-    if (auto setAttribute = DwmFunction<SetAttributeFn>("DwmSetWindowAttribute")) {
+    if (auto setAttribute = SystemFunction<SetAttributeFn>(L"dwmapi.dll", "DwmSetWindowAttribute")) {
         const BOOL disabled = TRUE;
         setAttribute(window, kTransitionsForceDisabled, &disabled, sizeof disabled);
     }
@@ -53,7 +47,7 @@ void SwitchOffWindowTransitions(HWND window) {
 // Kestrel's window on it.
 void WaitForCompositor() {
     using FlushFn = HRESULT(WINAPI*)();
-    if (auto flush = DwmFunction<FlushFn>("DwmFlush")) flush();
+    if (auto flush = SystemFunction<FlushFn>(L"dwmapi.dll", "DwmFlush")) flush();
 }
 
 class RunningFlag {

@@ -5,6 +5,7 @@
 
 #include "app/tray_rules.h"
 #include "toolkit/application.h"
+#include "toolkit/system_function.h"
 #include "toolkit/text.h"
 
 #include <shellapi.h>
@@ -111,11 +112,9 @@ void ReportTrayError(const std::exception& error, const wchar_t* routineSuffix) 
 // process of lower integrity unless the window lets them through. Windows 7 and later only.
 void AllowFromShell(HWND wnd, UINT message) {
     using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    if (!user32) return;
-    auto change = reinterpret_cast<ChangeFilterFn>(
-        reinterpret_cast<void*>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
-    if (change) change(wnd, message, 1 /* MSGFLT_ALLOW */, nullptr);
+    if (auto change = SystemFunction<ChangeFilterFn>(L"user32.dll", "ChangeWindowMessageFilterEx")) {
+        change(wnd, message, 1 /* MSGFLT_ALLOW */, nullptr);
+    }
 }
 
 }  // namespace

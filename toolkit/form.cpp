@@ -3,6 +3,7 @@
 #include "resources/resource_ids.h"
 #include "toolkit/application.h"
 #include "toolkit/dialog_keys.h"
+#include "toolkit/system_function.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -18,17 +19,11 @@ namespace {
 
 constexpr wchar_t kControlClass[] = L"Kestrel.Control";
 
-// The DPI functions arrived with Windows 10; look them up so the program still starts on older
-// systems and under Wine versions that lack them.
-template <typename Fn>
-Fn User32Function(const char* name) {
-    static HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
-}
-
+// The DPI functions arrived with Windows 10; they are looked up so the program still starts on
+// older systems and under Wine versions that lack them.
 int SystemDpi() {
     using GetDpiForSystemFn = UINT(WINAPI*)();
-    if (auto fn = User32Function<GetDpiForSystemFn>("GetDpiForSystem")) {
+    if (auto fn = SystemFunction<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem")) {
         if (UINT dpi = fn()) return static_cast<int>(dpi);
     }
     WindowDc screen = WindowDc::Client(nullptr);
@@ -38,7 +33,7 @@ int SystemDpi() {
 
 int WindowDpi(HWND wnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    if (auto fn = User32Function<GetDpiForWindowFn>("GetDpiForWindow")) {
+    if (auto fn = SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow")) {
         if (UINT dpi = fn(wnd)) return static_cast<int>(dpi);
     }
     return SystemDpi();
@@ -454,7 +449,7 @@ UniqueFont Form::MakeFont(const FontSpec& font) const {
 SIZE Form::OuterSize() const {
     RECT rect{0, 0, ToPixelsX(style_.clientWidthTwips), ToPixelsY(style_.clientHeightTwips)};
     using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    if (auto fn = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi")) {
+    if (auto fn = SystemFunction<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi")) {
         fn(&rect, style_.style, FALSE, style_.exStyle, static_cast<UINT>(dpi_));
     } else {
         ::AdjustWindowRectEx(&rect, style_.style, FALSE, style_.exStyle);
