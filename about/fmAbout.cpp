@@ -15,7 +15,7 @@ constexpr BYTE kSerif = DEFAULT_PITCH | FF_ROMAN;
 
 }  // namespace
 
-fmAbout::fmAbout() : Form(ids::kAboutWindowClass) {}
+fmAbout::fmAbout() : Form(ids::fmAbout::kWindowClass) {}
 
 Form::Style fmAbout::Describe() const {
     Style style;
@@ -34,9 +34,9 @@ Form::Style fmAbout::Describe() const {
 void fmAbout::CreateControls() {
     HWND self = hWnd();
     // Created in tab order: OK first, so that it has the focus when the window opens.
-    cmdOK.CreateText(*this, self, ids::kAboutCmdOK, L"OK", {2640, 2520, 735, 375});
-    lstInfo.Create(*this, self, ids::kAboutLstInfo, {90, 1350, 5865, 1035});
-    Picture1.Create(*this, self, ids::kAboutPicture1, {120, 240, 615, 615}, /*visible=*/true);
+    cmdOK.CreateText(*this, self, ids::fmAbout::kCmdOK, L"OK", {2640, 2520, 735, 375});
+    lstInfo.Create(*this, self, ids::fmAbout::kLstInfo, {90, 1350, 5865, 1035});
+    Picture1.Create(*this, self, ids::fmAbout::kPicture1, {120, 240, 615, 615}, /*visible=*/true);
     // The icon box is the last stop of the tab order. With no controls inside it for the dialog
     // keys to lead into, it has to be a plain tab stop rather than a control parent, or the
     // dialog manager passes over it.
@@ -44,12 +44,12 @@ void fmAbout::CreateControls() {
     const LONG_PTR boxExStyle = ::GetWindowLongPtrW(box, GWL_EXSTYLE);
     ::SetWindowLongPtrW(box, GWL_EXSTYLE, boxExStyle & ~static_cast<LONG_PTR>(WS_EX_CONTROLPARENT));
     ::SetWindowLongPtrW(box, GWL_STYLE, ::GetWindowLongPtrW(box, GWL_STYLE) | WS_TABSTOP);
-    Label1.Create(*this, self, ids::kAboutLabel1, L"Kestrel", {840, 120, 2295, 735});
-    lblverLabel.Create(*this, self, ids::kAboutLblverLabel, L"  Version:", {4320, 210, 720, 240});
-    Label3.Create(*this, self, ids::kAboutLabel3, L"  0.4.1", {4395, 450, 585, 225});
-    Label2.Create(*this, self, ids::kAboutLabel2, L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP",
-                  {120, 840, 5775, 255});
-    Line1.Create(*this, self, ids::kAboutLine1, 0, 1200, 6000, 1200);
+    Label1.Create(*this, self, ids::fmAbout::kLabel1, L"Kestrel", {840, 120, 2295, 735});
+    lblverLabel.Create(*this, self, ids::fmAbout::kLblverLabel, L"  Version:", {4320, 210, 720, 240});
+    Label3.Create(*this, self, ids::fmAbout::kLabel3, L"  0.4.1", {4395, 450, 585, 225});
+    Label2.Create(*this, self, ids::fmAbout::kLabel2,
+                  L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP", {120, 840, 5775, 255});
+    Line1.Create(*this, self, ids::fmAbout::kLine1, 0, 1200, 6000, 1200);
 
     Label1.SetFont(FontSpec{L"Times New Roman", 27.75, FW_BOLD, true, kSerif});
     Label2.SetFont(FontSpec{L"Times New Roman", 9.75, FW_NORMAL, true, kSerif});

@@ -2,7 +2,7 @@
 
 #include "app/fmMain_ids.h"
 #include "resources/resource_ids.h"
-#include "settings/mdlRegistry.h"
+#include "settings/registry_store.h"
 #include "settings/setting_codes.h"
 #include "toolkit/application.h"
 #include "toolkit/text.h"
@@ -25,7 +25,7 @@ std::wstring SystemMessage(LSTATUS status) {
 
 }  // namespace
 
-fmMain::fmMain() : Form(ids::kMainWindowClass) {}
+fmMain::fmMain() : Form(ids::fmMain::kWindowClass) {}
 
 fmMain::~fmMain() = default;
 
@@ -43,16 +43,16 @@ Form::Style fmMain::Describe() const {
 void fmMain::CreateControls() {
     HWND self = hWnd();
     // Created in tab order.
-    cmdCapture.CreatePicture(*this, self, ids::kCmdCapture, IDB_CAPTURE, {120, 120, 615, 585});
-    cmdOptions.CreatePicture(*this, self, ids::kCmdOptions, IDB_OPTIONS, {840, 120, 615, 585});
-    cmdMinimize.CreatePicture(*this, self, ids::kCmdMinimize, IDB_MINIMIZE, {1560, 120, 615, 585});
-    cmdAbout.CreatePicture(*this, self, ids::kCmdAbout, IDB_ABOUT, {2280, 120, 615, 585});
-    cmdExit.CreatePicture(*this, self, ids::kCmdExit, IDB_EXIT, {3000, 120, 615, 585});
-    Picture1.Create(*this, self, ids::kPicture1, {1830, 15, 735, 615}, /*visible=*/false);
-    txtScope.Create(*this, Picture1.hWnd(), ids::kTxtScope, L"", {0, -15, 375, 285}, /*visible=*/false);
-    txtDest.Create(*this, Picture1.hWnd(), ids::kTxtDest, L"", {360, 15, 375, 285}, false);
-    txtOrientation.Create(*this, Picture1.hWnd(), ids::kTxtOrientation, L"", {0, 240, 375, 285}, false);
-    txtPercent.Create(*this, Picture1.hWnd(), ids::kTxtPercent, L"", {360, 240, 375, 285}, false);
+    cmdCapture.CreatePicture(*this, self, ids::fmMain::kCmdCapture, IDB_CAPTURE, {120, 120, 615, 585});
+    cmdOptions.CreatePicture(*this, self, ids::fmMain::kCmdOptions, IDB_OPTIONS, {840, 120, 615, 585});
+    cmdMinimize.CreatePicture(*this, self, ids::fmMain::kCmdMinimize, IDB_MINIMIZE, {1560, 120, 615, 585});
+    cmdAbout.CreatePicture(*this, self, ids::fmMain::kCmdAbout, IDB_ABOUT, {2280, 120, 615, 585});
+    cmdExit.CreatePicture(*this, self, ids::fmMain::kCmdExit, IDB_EXIT, {3000, 120, 615, 585});
+    Picture1.Create(*this, self, ids::fmMain::kPicture1, {1830, 15, 735, 615}, /*visible=*/false);
+    txtScope.Create(*this, Picture1.hWnd(), ids::fmMain::kTxtScope, L"", {0, -15, 375, 285}, /*visible=*/false);
+    txtDest.Create(*this, Picture1.hWnd(), ids::fmMain::kTxtDest, L"", {360, 15, 375, 285}, false);
+    txtOrientation.Create(*this, Picture1.hWnd(), ids::fmMain::kTxtOrientation, L"", {0, 240, 375, 285}, false);
+    txtPercent.Create(*this, Picture1.hWnd(), ids::fmMain::kTxtPercent, L"", {360, 240, 375, 285}, false);
 
     cmdCapture.onClick = [this] { cmdCapture_Click(); };
     cmdOptions.onClick = [this] { cmdOptions_Click(); };

@@ -1,6 +1,7 @@
 #include "app/fmMain.h"
 
-#include "capture/Module1.h"
+#include "capture/print_fitted.h"
+#include "capture/screen_capture.h"
 #include "settings/leading_number.h"
 #include "toolkit/application.h"
 #include "toolkit/clipboard.h"

@@ -2,11 +2,11 @@
 // these, so they never change meaning.
 #pragma once
 
-namespace kestrel::ids {
+namespace kestrel::ids::fmMain {
 
-inline constexpr wchar_t kMainWindowClass[] = L"Kestrel.fmMain";
+inline constexpr wchar_t kWindowClass[] = L"Kestrel.fmMain";
 
-enum MainControl : int {
+enum Control : int {
     kCmdCapture = 1001,
     kCmdOptions = 1002,
     kCmdMinimize = 1003,
@@ -19,4 +19,4 @@ enum MainControl : int {
     kTxtPercent = 1014,
 };
 
-}  // namespace kestrel::ids
+}  // namespace kestrel::ids::fmMain

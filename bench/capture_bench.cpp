@@ -9,7 +9,7 @@
 // clipboard: GrabEntireScreen (a bitmap wrapped in a picture object), the clipboard's own copy of
 // it, the picture released, the copy placed on the clipboard. The floor is a bare BitBlt of the same area into a
 // compatible bitmap that is handed to SetClipboardData as it is. Each prints one row of the README's table (markdown).
-#include "capture/Module1.h"
+#include "capture/screen_capture.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/handles.h"
 

@@ -194,13 +194,13 @@ struct CaptureRun {
 // the last picture still on the clipboard, and after another program has emptied the clipboard.
 CaptureRun Captures(const std::wstring& kestrel, int count) {
     CaptureRun run;
-    Running program(kestrel, kestrel::ids::kMainWindowClass);
+    Running program(kestrel, kestrel::ids::fmMain::kWindowClass);
     HWND main = program.Window();
     if (!main) return run;
-    HWND fields = ::GetDlgItem(main, kestrel::ids::kPicture1);
-    SetText(::GetDlgItem(fields, kestrel::ids::kTxtScope), L"1");
-    SetText(::GetDlgItem(fields, kestrel::ids::kTxtDest), L"2");
-    HWND capture = ::GetDlgItem(main, kestrel::ids::kCmdCapture);
+    HWND fields = ::GetDlgItem(main, kestrel::ids::fmMain::kPicture1);
+    SetText(::GetDlgItem(fields, kestrel::ids::fmMain::kTxtScope), L"1");
+    SetText(::GetDlgItem(fields, kestrel::ids::fmMain::kTxtDest), L"2");
+    HWND capture = ::GetDlgItem(main, kestrel::ids::fmMain::kCmdCapture);
     bool engine = true;
     for (int i = 0; i < count; ++i) {
         const DWORD before = ::GetClipboardSequenceNumber();
@@ -293,7 +293,7 @@ int wmain(int argc, wchar_t** argv) {
         std::size_t idle = 0;
         std::vector<double> times;
     };
-    std::vector<Program> programs{Program(floor, kFloorClass), Program(kestrel, kestrel::ids::kMainWindowClass)};
+    std::vector<Program> programs{Program(floor, kFloorClass), Program(kestrel, kestrel::ids::fmMain::kWindowClass)};
     if (!themed.empty()) programs.emplace_back(themed, kFloorClass);
     for (auto& program : programs) {
         { Running warm(program.exe, program.windowClass); }

@@ -1,7 +1,9 @@
 // Fitted printing on the toolkit's default printer: the fit itself is the portable rule in
 // capture/page_fit.h; this file hands it the printer and the picture.
-#include "capture/Module1.h"
+#include "capture/print_fitted.h"
+
 #include "capture/page_fit.h"
+#include "toolkit/handles.h"
 #include "toolkit/printer.h"
 #include "toolkit/run_time_error.h"
 

@@ -40,9 +40,9 @@ if(NOT KESTREL_SETTINGS_KEY MATCHES "^Software\\\\(.+)\\\\[^\\\\]+$")
 endif()
 set(KESTREL_VENDOR_KEY "Software\\${CMAKE_MATCH_1}")
 # The main window's class, by which the installer sees a running Kestrel.
-file(STRINGS ${PROJECT_SOURCE_DIR}/app/fmMain_ids.h _line REGEX "kMainWindowClass\\[\\] = L\"")
-if(NOT _line MATCHES "kMainWindowClass\\[\\] = L\"([^\"]+)\"")
-  message(FATAL_ERROR "app/fmMain_ids.h: kMainWindowClass not found")
+file(STRINGS ${PROJECT_SOURCE_DIR}/app/fmMain_ids.h _line REGEX "kWindowClass\\[\\] = L\"")
+if(NOT _line MATCHES "kWindowClass\\[\\] = L\"([^\"]+)\"")
+  message(FATAL_ERROR "app/fmMain_ids.h: kWindowClass not found")
 endif()
 set(KESTREL_WINDOW_CLASS "${CMAKE_MATCH_1}")
 # Publisher and copyright as the version record states them.

@@ -13,7 +13,7 @@
 namespace kestrel {
 namespace {
 
-namespace id = ids::options;
+namespace id = ids::fmOptions;
 
 // The option buttons are laid out relative to their frame but are the dialog's own children, as
 // in any Windows dialog: a group box does not pass its children's notifications on.

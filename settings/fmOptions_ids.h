@@ -3,7 +3,7 @@
 // and Esc send those, and OK must not answer them.
 #pragma once
 
-namespace kestrel::ids::options {
+namespace kestrel::ids::fmOptions {
 
 inline constexpr wchar_t kWindowClass[] = L"Kestrel.fmOptions";
 
@@ -30,4 +30,4 @@ enum Control : int {
     kImgWindow = 2025,
 };
 
-}  // namespace kestrel::ids::options
+}  // namespace kestrel::ids::fmOptions

@@ -10,7 +10,7 @@
 namespace kestrel::e2e {
 
 // The About window of that Kestrel, if one is shown.
-inline HWND FindAbout(const KestrelProcess& kestrel) { return kestrel.FindTopLevel(ids::kAboutWindowClass); }
+inline HWND FindAbout(const KestrelProcess& kestrel) { return kestrel.FindTopLevel(ids::fmAbout::kWindowClass); }
 
 struct AboutSearch {
     DWORD pid;
@@ -21,7 +21,7 @@ inline BOOL CALLBACK CollectAbout(HWND wnd, LPARAM param) {
     auto* search = reinterpret_cast<AboutSearch*>(param);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid == search->pid && ClassName(wnd) == ids::kAboutWindowClass) search->found.push_back(wnd);
+    if (pid == search->pid && ClassName(wnd) == ids::fmAbout::kWindowClass) search->found.push_back(wnd);
     return TRUE;
 }
 

@@ -40,7 +40,7 @@ bool TrayIconUp(HWND main) {
 bool MinimizeToTray(const KestrelProcess& kestrel) {
     HWND main = kestrel.Main();
     const std::vector<HWND> iconsBefore = ShellIconWindows();
-    Click(Child(main, ids::kCmdMinimize));
+    Click(Child(main, ids::fmMain::kCmdMinimize));
     if (!WaitFor([&] { return !::IsWindowVisible(main) && TrayIconUp(main); }, 5s)) return false;
     // A fresh Wine session builds its notification area with the first icon, and the activations
     // that come with it close a menu opened in that moment: wait until the icon shows, as a user
@@ -81,13 +81,13 @@ TEST(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
         EXPECT_EQ(kestrel.VisibleWindows(), std::vector<HWND>{about}) << "shown alone; the main window stays hidden";
         EXPECT_TRUE(::IsWindowEnabled(main)) << "modeless: nothing is disabled";
         EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr);
-        EXPECT_EQ(ListItems(Child(about, ids::kAboutLstInfo)).size(), 40u);
-        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, ids::kAboutCmdOK); }, 5s));
+        EXPECT_EQ(ListItems(Child(about, ids::fmAbout::kLstInfo)).size(), 40u);
+        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, ids::fmAbout::kCmdOK); }, 5s));
 
         if (byCloseBox) {
             ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
         } else {
-            Click(Child(about, ids::kAboutCmdOK));
+            Click(Child(about, ids::fmAbout::kCmdOK));
         }
         ASSERT_TRUE(WaitForAboutGone(kestrel));
         // The program would end on a quit message of its own; give it the time to arrive.
@@ -105,7 +105,7 @@ TEST(AboutFromTray, OneAboutWindowAtMost) {
     REQUIRE_TRAY(ChooseFromTrayMenu(kestrel, kAbout), "the tray menu");
     HWND about = WaitForAbout(kestrel);
     ASSERT_NE(about, nullptr);
-    HWND list = Child(about, ids::kAboutLstInfo);
+    HWND list = Child(about, ids::fmAbout::kLstInfo);
     // A mark a fresh window or a refilled list would not have.
     SendTo(list, LB_SETTOPINDEX, 5);
     ASSERT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
@@ -122,14 +122,14 @@ TEST(AboutFromTray, OneAboutWindowAtMost) {
     REQUIRE_TRAY(ChooseFromTrayMenu(kestrel, kRestore), "the tray menu");
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }, 5s));
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }, 5s)) << "the restored window is in front";
-    Click(Child(main, ids::kCmdAbout));
+    Click(Child(main, ids::fmMain::kCmdAbout));
     EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == about; }, 5s)) << "the open About comes forward";
     ::Sleep(300);
     EXPECT_EQ(AllAboutWindows(kestrel), std::vector<HWND>{about});
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
     EXPECT_TRUE(::IsWindowEnabled(main)) << "a window already open modeless does not turn modal";
 
-    Click(Child(about, ids::kAboutCmdOK));
+    Click(Child(about, ids::fmAbout::kCmdOK));
     ASSERT_TRUE(WaitForAboutGone(kestrel));
     EXPECT_TRUE(kestrel.Running());
     EXPECT_TRUE(::IsWindowVisible(main));

@@ -61,7 +61,7 @@ std::vector<std::wstring> ExpectedHelpList() {
 }
 
 HWND OpenFromButton(const KestrelProcess& kestrel) {
-    Click(Child(kestrel.Main(), ids::kCmdAbout));
+    Click(Child(kestrel.Main(), ids::fmMain::kCmdAbout));
     return WaitForAbout(kestrel);
 }
 
@@ -187,16 +187,16 @@ struct ControlLayout {
 };
 
 const ControlLayout kLayout[] = {
-    {ids::kAboutPicture1, nullptr, nullptr, {120, 240, 615, 615}},
-    {ids::kAboutLabel1, L"static", L"Kestrel", {840, 120, 2295, 735}},
-    {ids::kAboutLblverLabel, L"static", L"  Version:", {4320, 210, 720, 240}},
-    {ids::kAboutLabel3, L"static", L"  0.4.1", {4395, 450, 585, 225}},
-    {ids::kAboutLabel2,
+    {ids::fmAbout::kPicture1, nullptr, nullptr, {120, 240, 615, 615}},
+    {ids::fmAbout::kLabel1, L"static", L"Kestrel", {840, 120, 2295, 735}},
+    {ids::fmAbout::kLblverLabel, L"static", L"  Version:", {4320, 210, 720, 240}},
+    {ids::fmAbout::kLabel3, L"static", L"  0.4.1", {4395, 450, 585, 225}},
+    {ids::fmAbout::kLabel2,
      L"static",
      L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP",
      {120, 840, 5775, 255}},
-    {ids::kAboutLstInfo, L"listbox", nullptr, {90, 1350, 5865, 1035}},
-    {ids::kAboutCmdOK, L"button", L"OK", {2640, 2520, 735, 375}},
+    {ids::fmAbout::kLstInfo, L"listbox", nullptr, {90, 1350, 5865, 1035}},
+    {ids::fmAbout::kCmdOK, L"button", L"OK", {2640, 2520, 735, 375}},
 };
 
 void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
@@ -234,7 +234,7 @@ void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
     }
 
     // The rule: one pixel high, from the left edge across 6000 twips at 1200 twips down.
-    HWND line = Child(about, ids::kAboutLine1);
+    HWND line = Child(about, ids::fmAbout::kLine1);
     ASSERT_NE(line, nullptr);
     const TwipsBox rule = TwipsOf(about, line);
     EXPECT_NEAR(rule.left, 0, OnePixel());
@@ -244,9 +244,9 @@ void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
     EXPECT_EQ(lineRect.bottom - lineRect.top, 1);
 
     // Keyboard: OK has the focus, Tab goes on to the list, then the icon box, then back to OK.
-    HWND ok = Child(about, ids::kAboutCmdOK);
-    HWND list = Child(about, ids::kAboutLstInfo);
-    HWND picture = Child(about, ids::kAboutPicture1);
+    HWND ok = Child(about, ids::fmAbout::kCmdOK);
+    HWND list = Child(about, ids::fmAbout::kLstInfo);
+    HWND picture = Child(about, ids::fmAbout::kPicture1);
     EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s)) << "OK has the focus";
     EXPECT_EQ(::GetNextDlgTabItem(about, ok, FALSE), list);
     EXPECT_EQ(::GetNextDlgTabItem(about, list, FALSE), picture);
@@ -256,7 +256,7 @@ void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
 
 void ExpectDrawnAsLaidOut(HWND about) {
     // The icon at its own 32 x 32 pixels in the top-left corner of the icon box.
-    RECT box = WindowRect(Child(about, ids::kAboutPicture1));
+    RECT box = WindowRect(Child(about, ids::fmAbout::kPicture1));
     EXPECT_TRUE(ScreenShows(RECT{box.left, box.top, box.left + 32, box.top + 32}, IconPixels())) << "icon";
 
     struct LabelFont {
@@ -268,10 +268,10 @@ void ExpectDrawnAsLaidOut(HWND about) {
         BYTE family;
     };
     const LabelFont fonts[] = {
-        {ids::kAboutLabel1, L"Times New Roman", 27.75, FW_BOLD, true, DEFAULT_PITCH | FF_ROMAN},
-        {ids::kAboutLabel2, L"Times New Roman", 9.75, FW_NORMAL, true, DEFAULT_PITCH | FF_ROMAN},
-        {ids::kAboutLblverLabel, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
-        {ids::kAboutLabel3, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+        {ids::fmAbout::kLabel1, L"Times New Roman", 27.75, FW_BOLD, true, DEFAULT_PITCH | FF_ROMAN},
+        {ids::fmAbout::kLabel2, L"Times New Roman", 9.75, FW_NORMAL, true, DEFAULT_PITCH | FF_ROMAN},
+        {ids::fmAbout::kLblverLabel, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+        {ids::fmAbout::kLabel3, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
     };
     for (const LabelFont& font : fonts) {
         SCOPED_TRACE(font.id);
@@ -305,7 +305,7 @@ TEST(AboutWindow, ListHoldsTheFortyHelpItems) {
     KestrelProcess kestrel;
     HWND about = OpenFromButton(kestrel);
     ASSERT_NE(about, nullptr);
-    HWND list = Child(about, ids::kAboutLstInfo);
+    HWND list = Child(about, ids::fmAbout::kLstInfo);
     const std::vector<std::wstring> expected = ExpectedHelpList();
     const std::vector<std::wstring> items = ListItems(list);
     ASSERT_EQ(items.size(), 40u);
@@ -329,11 +329,11 @@ TEST(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
         HWND about = OpenFromButton(kestrel);
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(AllAboutWindows(kestrel).size(), 1u);
-        EXPECT_EQ(ListItems(Child(about, ids::kAboutLstInfo)).size(), 40u) << "filled once per showing";
+        EXPECT_EQ(ListItems(Child(about, ids::fmAbout::kLstInfo)).size(), 40u) << "filled once per showing";
         EXPECT_FALSE(::IsWindowEnabled(main)) << "modal: the main window takes no input";
 
         if (way == CloseBy::OkButton) {
-            Click(Child(about, ids::kAboutCmdOK));
+            Click(Child(about, ids::fmAbout::kCmdOK));
         } else {
             ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
@@ -358,8 +358,8 @@ TEST(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
         HWND about = FindAbout(kestrel);
         if (!about) about = OpenFromButton(kestrel);
         ASSERT_NE(about, nullptr);
-        HWND ok = Child(about, ids::kAboutCmdOK);
-        HWND list = Child(about, ids::kAboutLstInfo);
+        HWND ok = Child(about, ids::fmAbout::kCmdOK);
+        HWND list = Child(about, ids::fmAbout::kLstInfo);
         ASSERT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s));
 
         PressKey(ok, c.key);

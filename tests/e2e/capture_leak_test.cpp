@@ -113,7 +113,7 @@ std::vector<std::string> GrowthOverCaptures(int count) {
     EXPECT_TRUE(pattern.BringToFront());
 
     auto capture = [&](int i) {
-        SetField(main, ids::kTxtScope, i % 2 ? L"1" : L"2");
+        SetField(main, ids::fmMain::kTxtScope, i % 2 ? L"1" : L"2");
         const DWORD sequence = ::GetClipboardSequenceNumber();
         PressCapture(main);
         return WaitForCaptureDone(main, sequence, true);
@@ -176,7 +176,7 @@ TEST(CaptureLeaks, Picture1HoldsNothingAfterACapture) {
     PumpFor(300ms);
     const ResourceCounts small = CountResources(kestrel.Process());
 
-    SetField(main, ids::kTxtScope, L"1");
+    SetField(main, ids::fmMain::kTxtScope, L"1");
     const DWORD sequence = ::GetClipboardSequenceNumber();
     PressCapture(main);
     ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));

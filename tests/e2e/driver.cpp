@@ -55,7 +55,7 @@ KestrelProcess::KestrelProcess(const std::wstring& exe) {
     }
     ::WaitForInputIdle(info_.hProcess, 10000);
     WaitFor([&] {
-        main_ = FindTopLevel(ids::kMainWindowClass, L"Kestrel");
+        main_ = FindTopLevel(ids::fmMain::kWindowClass, L"Kestrel");
         return main_ != nullptr;
     });
 }
@@ -118,10 +118,10 @@ void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
 HWND Child(HWND parent, int id) { return ::GetDlgItem(parent, id); }
 
-std::wstring Field(HWND main, int id) { return WindowText(Child(Child(main, ids::kPicture1), id)); }
+std::wstring Field(HWND main, int id) { return WindowText(Child(Child(main, ids::fmMain::kPicture1), id)); }
 
 void SetField(HWND main, int id, const std::wstring& text) {
-    SetWindowTextRemote(Child(Child(main, ids::kPicture1), id), text);
+    SetWindowTextRemote(Child(Child(main, ids::fmMain::kPicture1), id), text);
 }
 
 RECT ClientRectOnScreen(HWND wnd) {

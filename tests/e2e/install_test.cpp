@@ -248,12 +248,12 @@ TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
         KestrelProcess kestrel(InstalledProgram());
         HWND main = kestrel.Main();
         ASSERT_NE(main, nullptr);
-        EXPECT_EQ(Field(main, ids::kTxtScope), L"") << "a fresh key holds no settings";
-        SetField(main, ids::kTxtScope, L"1");
-        SetField(main, ids::kTxtDest, L"1");
-        SetField(main, ids::kTxtOrientation, L"P");
-        SetField(main, ids::kTxtPercent, L"42");
-        Click(Child(main, ids::kCmdExit));
+        EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"") << "a fresh key holds no settings";
+        SetField(main, ids::fmMain::kTxtScope, L"1");
+        SetField(main, ids::fmMain::kTxtDest, L"1");
+        SetField(main, ids::fmMain::kTxtOrientation, L"P");
+        SetField(main, ids::fmMain::kTxtPercent, L"42");
+        Click(Child(main, ids::fmMain::kCmdExit));
         ASSERT_EQ(kestrel.WaitForExit(), std::optional<DWORD>(0u));
     }
     const char* names[] = {"Scope", "Destination", "Orientation", "Percent"};
@@ -267,10 +267,10 @@ TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
     KestrelProcess again(InstalledProgram());
     HWND main = again.Main();
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::kTxtDest), L"1");
-    EXPECT_EQ(Field(main, ids::kTxtOrientation), L"P");
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L"42");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"P");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"42");
 }
 
 TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {

@@ -42,7 +42,8 @@ TEST(MainWindow, LooksAsLaidOut) {
     EXPECT_NEAR((window.top + window.bottom) / 2, screenHeight / 2, 2);
 
     // Five picture buttons, left to right, 720 twips apart, in tab order.
-    const int buttons[] = {ids::kCmdCapture, ids::kCmdOptions, ids::kCmdMinimize, ids::kCmdAbout, ids::kCmdExit};
+    const int buttons[] = {ids::fmMain::kCmdCapture, ids::fmMain::kCmdOptions, ids::fmMain::kCmdMinimize,
+                           ids::fmMain::kCmdAbout, ids::fmMain::kCmdExit};
     const RECT origin = ClientRectOnScreen(main);
     HWND tabOrder = ::GetWindow(main, GW_CHILD);
     for (int i = 0; i < 5; ++i) {
@@ -64,10 +65,11 @@ TEST(MainWindow, LooksAsLaidOut) {
     }
 
     // The settings fields exist but are never seen.
-    HWND picture = Child(main, ids::kPicture1);
+    HWND picture = Child(main, ids::fmMain::kPicture1);
     ASSERT_NE(picture, nullptr);
     EXPECT_FALSE(::IsWindowVisible(picture));
-    for (int id : {ids::kTxtScope, ids::kTxtDest, ids::kTxtOrientation, ids::kTxtPercent}) {
+    for (int id :
+         {ids::fmMain::kTxtScope, ids::fmMain::kTxtDest, ids::fmMain::kTxtOrientation, ids::fmMain::kTxtPercent}) {
         HWND field = Child(picture, id);
         ASSERT_NE(field, nullptr) << id;
         EXPECT_FALSE(::IsWindowVisible(field)) << id;
@@ -128,12 +130,12 @@ TEST(Settings, StoredValuesArriveInTheFieldsAndGoBackOutAtExit) {
 
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::kTxtDest), L"2") << "a number reads as its decimal digits";
-    EXPECT_EQ(Field(main, ids::kTxtOrientation), L"");
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L"75") << "the stored NUL is not part of the setting";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"2") << "a number reads as its decimal digits";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"75") << "the stored NUL is not part of the setting";
 
-    Click(Child(main, ids::kCmdExit));
+    Click(Child(main, ids::fmMain::kCmdExit));
     ASSERT_EQ(kestrel.WaitForExit(), 0u);
 
     const char* names[] = {"Scope", "Destination", "Orientation", "Percent"};
@@ -152,12 +154,12 @@ TEST(Settings, ExitSavesWhatTheFieldsHoldNow) {
     WriteSettings("2", "2", "L", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    ASSERT_EQ(Field(main, ids::kTxtPercent), L"100");
-    SetField(main, ids::kTxtScope, L"1");
-    SetField(main, ids::kTxtDest, L" 1");
-    SetField(main, ids::kTxtOrientation, L"p");
-    SetField(main, ids::kTxtPercent, L" 37");
-    Click(Child(main, ids::kCmdExit));
+    ASSERT_EQ(Field(main, ids::fmMain::kTxtPercent), L"100");
+    SetField(main, ids::fmMain::kTxtScope, L"1");
+    SetField(main, ids::fmMain::kTxtDest, L" 1");
+    SetField(main, ids::fmMain::kTxtOrientation, L"p");
+    SetField(main, ids::fmMain::kTxtPercent, L" 37");
+    Click(Child(main, ids::fmMain::kCmdExit));
     ASSERT_EQ(kestrel.WaitForExit(), 0u);
     EXPECT_EQ(ReadRawValue("Scope")->Text(), "1");
     EXPECT_EQ(ReadRawValue("Destination")->Text(), " 1");
@@ -176,10 +178,10 @@ TEST(Settings, ValuesOfOtherTypesReadAsEmpty) {
 
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"");
-    EXPECT_EQ(Field(main, ids::kTxtDest), L"");
-    EXPECT_EQ(Field(main, ids::kTxtOrientation), L"") << "a number value too short to be a DWORD";
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L"");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"") << "a number value too short to be a DWORD";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"");
     EXPECT_TRUE(kestrel.Running());
 }
 
@@ -193,9 +195,10 @@ TEST(Settings, AMegabyteValueIsReadAndWrittenBackWhole) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
     ASSERT_TRUE(kestrel.Running());
-    EXPECT_EQ(Field(main, ids::kTxtPercent).size(), huge.size());
-    EXPECT_EQ(Field(main, ids::kTxtScope), std::to_wstring(0x01010101)) << "the first four bytes of an oversized DWORD";
-    Click(Child(main, ids::kCmdExit));
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent).size(), huge.size());
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), std::to_wstring(0x01010101))
+        << "the first four bytes of an oversized DWORD";
+    Click(Child(main, ids::fmMain::kCmdExit));
     ASSERT_EQ(kestrel.WaitForExit(), 0u);
     EXPECT_EQ(ReadRawValue("Percent")->Text(), huge);
 }
@@ -204,11 +207,12 @@ TEST(Settings, FirstRunWithoutTheKeyCreatesItAtExit) {
     DeleteSettingsKey();
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    for (int id : {ids::kTxtScope, ids::kTxtDest, ids::kTxtOrientation, ids::kTxtPercent}) {
+    for (int id :
+         {ids::fmMain::kTxtScope, ids::fmMain::kTxtDest, ids::fmMain::kTxtOrientation, ids::fmMain::kTxtPercent}) {
         EXPECT_EQ(Field(main, id), L"") << id;
     }
-    SetField(main, ids::kTxtPercent, L"42");
-    Click(Child(main, ids::kCmdExit));
+    SetField(main, ids::fmMain::kTxtPercent, L"42");
+    Click(Child(main, ids::fmMain::kCmdExit));
     ASSERT_EQ(kestrel.WaitForExit(), 0u);
     auto scope = ReadRawValue("Scope");
     ASSERT_TRUE(scope) << "the key and its values were created";
@@ -217,15 +221,15 @@ TEST(Settings, FirstRunWithoutTheKeyCreatesItAtExit) {
     EXPECT_EQ(ReadRawValue("Percent")->Text(), "42");
 
     KestrelProcess again;
-    EXPECT_EQ(Field(again.Main(), ids::kTxtPercent), L"42") << "the setting survived the restart";
+    EXPECT_EQ(Field(again.Main(), ids::fmMain::kTxtPercent), L"42") << "the setting survived the restart";
 }
 
 TEST(Settings, ClosingTheWindowSavesNothing) {
     WriteSettings("2", "2", "L", "50");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    SetField(main, ids::kTxtScope, L"1");
-    SetField(main, ids::kTxtPercent, L"99");
+    SetField(main, ids::fmMain::kTxtScope, L"1");
+    SetField(main, ids::fmMain::kTxtPercent, L"99");
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_EQ(kestrel.WaitForExit(), 0u) << "the program ends when its window is closed";
     EXPECT_EQ(ReadRawValue("Scope")->Text(), "2");

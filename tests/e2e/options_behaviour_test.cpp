@@ -13,10 +13,10 @@ namespace {
 HWND OpenWith(const KestrelProcess& kestrel, const wchar_t* scope, const wchar_t* destination,
               const wchar_t* orientation, const wchar_t* percent) {
     HWND main = kestrel.Main();
-    SetField(main, ids::kTxtScope, scope);
-    SetField(main, ids::kTxtDest, destination);
-    SetField(main, ids::kTxtOrientation, orientation);
-    SetField(main, ids::kTxtPercent, percent);
+    SetField(main, ids::fmMain::kTxtScope, scope);
+    SetField(main, ids::fmMain::kTxtDest, destination);
+    SetField(main, ids::fmMain::kTxtOrientation, orientation);
+    SetField(main, ids::fmMain::kTxtPercent, percent);
     return OpenOptions(kestrel);
 }
 
@@ -326,13 +326,13 @@ TEST(OptionsOK, WritesTheFourFieldsAndCloses) {
     SetWindowTextRemote(Child(dialog, opt::kTxtPercent), L"37");
     ClickAndSync(dialog, opt::kOptClipboard);
     ASSERT_FALSE(::IsWindowEnabled(Child(dialog, opt::kTxtPercent)));
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"1") << "nothing is written before OK";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1") << "nothing is written before OK";
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"2");
-    EXPECT_EQ(Field(main, ids::kTxtDest), L"2");
-    EXPECT_EQ(Field(main, ids::kTxtOrientation), L"L") << "written even for the clipboard";
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L"37");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"2");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"2");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"L") << "written even for the clipboard";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"37");
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
 
     // The next Options command loads a fresh dialog from what OK wrote.
@@ -348,10 +348,10 @@ TEST(OptionsOK, WritesTheFourFieldsAndCloses) {
     Click(Child(dialog, opt::kCmdSpinUp));
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::kTxtDest), L"1");
-    EXPECT_EQ(Field(main, ids::kTxtOrientation), L"P");
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L" 38") << "the spin text, sign position and all";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"P");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L" 38") << "the spin text, sign position and all";
 }
 
 TEST(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {
@@ -366,7 +366,7 @@ TEST(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {
     Sync(dialog);
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L"100") << "corrected before OK copied it";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"100") << "corrected before OK copied it";
     EXPECT_EQ(bells.AtLeast(1), 1);
 
     dialog = OpenOptions(kestrel);
@@ -375,7 +375,7 @@ TEST(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {
     Sync(dialog);
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L"50abc") << "kept as typed";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"50abc") << "kept as typed";
     EXPECT_EQ(bells.Settled(), 1);
 }
 
@@ -400,10 +400,10 @@ TEST(OptionsClose, TheCloseBoxDiscardsEveryEdit) {
     MouseClickAt(closeBox->x, closeBox->y);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::kTxtDest), L"1");
-    EXPECT_EQ(Field(main, ids::kTxtOrientation), L"P");
-    EXPECT_EQ(Field(main, ids::kTxtPercent), L"100");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"P");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"100");
     EXPECT_EQ(bells.Settled(), 0);
 
     dialog = OpenOptions(kestrel);

@@ -251,10 +251,10 @@ void CheckSpecifiedCases() {
     bool layoutChecked = false;
     for (const Loaded& c : kSpecifiedCases) {
         SCOPED_TRACE(c.name);
-        SetField(main, ids::kTxtScope, c.scope);
-        SetField(main, ids::kTxtDest, c.destination);
-        SetField(main, ids::kTxtOrientation, c.orientation);
-        SetField(main, ids::kTxtPercent, c.percent);
+        SetField(main, ids::fmMain::kTxtScope, c.scope);
+        SetField(main, ids::fmMain::kTxtDest, c.destination);
+        SetField(main, ids::fmMain::kTxtOrientation, c.orientation);
+        SetField(main, ids::fmMain::kTxtPercent, c.percent);
         HWND dialog = OpenOptions(kestrel);
         ASSERT_NE(dialog, nullptr);
         if (!layoutChecked) {
@@ -282,10 +282,10 @@ TEST(OptionsDialogAt144Dpi, OpensAsLaidOutAndLoadsTheFields) {
 TEST(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    SetField(main, ids::kTxtScope, L"2");
-    SetField(main, ids::kTxtDest, L"1");
-    SetField(main, ids::kTxtOrientation, L"L");
-    SetField(main, ids::kTxtPercent, L"100");
+    SetField(main, ids::fmMain::kTxtScope, L"2");
+    SetField(main, ids::fmMain::kTxtDest, L"1");
+    SetField(main, ids::fmMain::kTxtOrientation, L"L");
+    SetField(main, ids::fmMain::kTxtPercent, L"100");
     HWND dialog = OpenOptions(kestrel);
     ASSERT_NE(dialog, nullptr);
     const int expected[] = {opt::kOptWindow, opt::kOptPrinter, opt::kOptLandscape, opt::kTxtPercent,
@@ -302,10 +302,10 @@ TEST(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
 TEST(OptionsDialog, EnterAndEscDoNotPressOK) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    SetField(main, ids::kTxtScope, L"1");
-    SetField(main, ids::kTxtDest, L"1");
-    SetField(main, ids::kTxtOrientation, L"P");
-    SetField(main, ids::kTxtPercent, L"100");
+    SetField(main, ids::fmMain::kTxtScope, L"1");
+    SetField(main, ids::fmMain::kTxtDest, L"1");
+    SetField(main, ids::fmMain::kTxtOrientation, L"P");
+    SetField(main, ids::fmMain::kTxtPercent, L"100");
     HWND dialog = OpenOptions(kestrel);
     ASSERT_NE(dialog, nullptr);
     // A changed choice that OK would write.
@@ -319,7 +319,7 @@ TEST(OptionsDialog, EnterAndEscDoNotPressOK) {
         Sync(dialog);
     }
     EXPECT_TRUE(::IsWindow(dialog) && ::IsWindowVisible(dialog));
-    EXPECT_EQ(Field(main, ids::kTxtScope), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 
 namespace kestrel::e2e {
 
-namespace opt = ids::options;
+namespace opt = ids::fmOptions;
 
 // A place of a control in twips, as the dialog lays it out.
 struct TwipsBox {
@@ -44,7 +44,7 @@ inline void ExpectSizeControlsEnabled(HWND dialog, bool enabled) {
 
 // Opens Options from the main window's button; the dialog, or nullptr when none came up.
 inline HWND OpenOptions(const KestrelProcess& kestrel) {
-    Click(Child(kestrel.Main(), ids::kCmdOptions));
+    Click(Child(kestrel.Main(), ids::fmMain::kCmdOptions));
     HWND dialog = nullptr;
     WaitFor([&] {
         dialog = kestrel.FindTopLevel(opt::kWindowClass, L"Options");

@@ -17,7 +17,7 @@ using namespace printing;
 // Clicks Capture and expects exactly one message with `text`, titled "Kestrel"; answers it.
 void ExpectOneMessage(KestrelProcess& kestrel, const std::wstring& text) {
     HWND main = kestrel.Main();
-    Click(Child(main, ids::kCmdCapture));
+    Click(Child(main, ids::fmMain::kCmdCapture));
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 20s))
         << "no message; the program is " << (kestrel.Running() ? "running" : "gone");
@@ -81,9 +81,9 @@ TEST(PrintingFails, PercentsThatCannotBePrinted) {
         ExpectNothingPrinted();
 
         // Still working: the next capture, with a percent that fits, prints.
-        SetField(kestrel.Main(), ids::kTxtPercent, L"100");
+        SetField(kestrel.Main(), ids::fmMain::kTxtPercent, L"100");
         ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
-        Click(Child(kestrel.Main(), ids::kCmdCapture));
+        Click(Child(kestrel.Main(), ids::fmMain::kCmdCapture));
         EXPECT_TRUE(WaitForPrintedPage()) << "the next capture did not print";
         EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(kestrel.Main()) != FALSE; }));
     }

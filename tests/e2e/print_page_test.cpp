@@ -39,7 +39,7 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
     ASSERT_NE(pattern.Handle(), nullptr);
     ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
 
-    Click(Child(main, ids::kCmdCapture));
+    Click(Child(main, ids::fmMain::kCmdCapture));
     const std::optional<std::string> page = WaitForPrintedPage();
     ASSERT_TRUE(page) << "no page reached the printer; message: "
                       << MessageBoxText(FindMessageBox(kestrel.ProcessId()));
@@ -123,7 +123,7 @@ TEST(PrintedPage, ZeroPercentSendsABlankPage) {
     KestrelProcess kestrel;
     PatternWindow pattern(600, 300);
     ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
-    Click(Child(kestrel.Main(), ids::kCmdCapture));
+    Click(Child(kestrel.Main(), ids::fmMain::kCmdCapture));
     const std::optional<std::string> page = WaitForPrintedPage();
     ASSERT_TRUE(page) << "the page still goes to the printer";
     const std::wstring postScript = PagesFolder() + L"\\ZeroPercent.ps";

@@ -27,7 +27,7 @@ protected:
     // Clicks Minimize; the window goes and the icon comes.
     void Minimize() {
         ASSERT_TRUE(::IsWindowVisible(main_));
-        Click(Child(main_, ids::kCmdMinimize));
+        Click(Child(main_, ids::fmMain::kCmdMinimize));
         ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main_); })) << "Minimize hides the window";
         ASSERT_TRUE(WaitFor([&] { return ShellHasIcon(main_); })) << "and the shell holds the icon";
         // A fresh Wine session creates its notification area with the first icon, and the

@@ -218,7 +218,7 @@ TEST_F(TrayShell, ARestartedShellGetsNoIconWhileTheWindowIsShown) {
 
 TEST_F(TrayShell, ClosingTheHiddenWindowTakesTheIconDownAndSavesNothing) {
     const std::wstring percent = L"61";
-    SetField(main_, ids::kTxtPercent, percent);
+    SetField(main_, ids::fmMain::kTxtPercent, percent);
     const auto stored = ReadRawValue("Percent");
     ASSERT_NO_FATAL_FAILURE(Minimize());
     ::PostMessageW(main_, WM_CLOSE, 0, 0);
@@ -240,7 +240,7 @@ TEST_F(TrayShell, ClosingTheShownWindowNeedsNoIcon) {
 class TrayRequests : public TrayTest {
 protected:
     void MinimizeInto(const FakeShellTray& shell) {
-        Click(Child(main_, ids::kCmdMinimize));
+        Click(Child(main_, ids::fmMain::kCmdMinimize));
         ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main_); }));
         ASSERT_TRUE(WaitFor([&] { return !shell.RequestsFor(main_, kIconId).empty(); }));
     }
@@ -371,7 +371,7 @@ TEST(TrayIconAtHighDpi, ThePointerOverTheWindowIsNoIconActionAndTheIconStillAnsw
             ::SetCursorPos(900, 700);
         }
 
-        Click(Child(main, ids::kCmdMinimize));
+        Click(Child(main, ids::fmMain::kCmdMinimize));
         ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main) && ShellHasIcon(main); }));
         PostShellCallback(main, WM_RBUTTONUP);
         HWND menu = WaitForMenu(kestrel);

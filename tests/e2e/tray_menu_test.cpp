@@ -130,10 +130,10 @@ TEST_F(TrayMenu, RestoreShowsTheWindowAndTakesTheIconDown) {
 }
 
 TEST_F(TrayMenu, ExitSavesTheSettingsAndTakesTheIconDown) {
-    SetField(main_, ids::kTxtScope, L"1");
-    SetField(main_, ids::kTxtDest, L"2");
-    SetField(main_, ids::kTxtOrientation, L"L");
-    SetField(main_, ids::kTxtPercent, L"83");
+    SetField(main_, ids::fmMain::kTxtScope, L"1");
+    SetField(main_, ids::fmMain::kTxtDest, L"2");
+    SetField(main_, ids::fmMain::kTxtOrientation, L"L");
+    SetField(main_, ids::fmMain::kTxtPercent, L"83");
     ASSERT_NO_FATAL_FAILURE(Minimize());
     HWND menu = OpenMenu();
     ASSERT_NE(menu, nullptr);
@@ -149,8 +149,8 @@ TEST_F(TrayMenu, ExitSavesTheSettingsAndTakesTheIconDown) {
 // Active Window from the tray menu takes the window the user was working in, not Kestrel's
 // hidden window, the menu or the shell's tray; and Kestrel stays in the tray throughout.
 TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
-    SetField(main_, ids::kTxtScope, L"2");
-    SetField(main_, ids::kTxtDest, L"2");
+    SetField(main_, ids::fmMain::kTxtScope, L"2");
+    SetField(main_, ids::fmMain::kTxtDest, L"2");
     ASSERT_NO_FATAL_FAILURE(Minimize());
     const COLORREF colour = RGB(0, 160, 80);
     UserWindow user(colour);
@@ -181,8 +181,8 @@ TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
 // The same with the mouse: the click on the shell's icon and on the menu item must not make the
 // shell's tray or Kestrel's menu the window that is taken.
 TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) {
-    SetField(main_, ids::kTxtScope, L"2");
-    SetField(main_, ids::kTxtDest, L"2");
+    SetField(main_, ids::fmMain::kTxtScope, L"2");
+    SetField(main_, ids::fmMain::kTxtDest, L"2");
     ASSERT_NO_FATAL_FAILURE(Minimize());
     HWND icon = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; }));

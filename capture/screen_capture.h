@@ -1,5 +1,5 @@
-// The capture engine: screen pixels into a bitmap picture, and a picture fitted onto the printed
-// page.
+// The code unit Module1, capture half: screen pixels into a bitmap picture. Its other half, a
+// picture fitted onto the printed page, is in print_fitted.h.
 #pragma once
 #include "capture/capture_target.h"
 #include "toolkit/handles.h"
@@ -8,11 +8,7 @@
 #include <ole2.h>
 #include <ocidl.h>
 
-#include <string>
-
 namespace kestrel {
-
-class Printer;
 
 // Where the foreground was when a capture was asked for, and the last window of another program
 // that had the foreground before then. Active-window capture decides between these and the
@@ -39,10 +35,5 @@ ComPtr<IPictureDisp> WrapBitmapAsPicture(UniqueBitmap bitmap, UniquePalette pale
 WindowFacts DescribeWindow(HWND window) noexcept;
 // The window GrabActiveWindow takes, or nullptr when there is none worth capturing.
 HWND ActiveWindowTarget(const ForegroundHistory& history) noexcept;
-
-// Sets the printer's orientation, fits the picture to the printable area with its aspect ratio
-// kept, scales it to `percent` of that area and draws it at the top-left corner. The caller ends
-// the document.
-void PrintPictureFitted(Printer& printer, IPictureDisp* picture, const std::wstring& orientation, float percent);
 
 }  // namespace kestrel

@@ -1,4 +1,4 @@
-#include "settings/mdlRegistry.h"
+#include "settings/registry_store.h"
 
 #include "settings/leading_number.h"
 #include "toolkit/handles.h"

@@ -1,4 +1,4 @@
-#include "capture/Module1.h"
+#include "capture/screen_capture.h"
 
 #include "capture/capture_size.h"
 #include "toolkit/run_time_error.h"

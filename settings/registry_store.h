@@ -1,5 +1,5 @@
-// The settings store: one registry value per call, the key opened and closed around each value.
-// Narrow (ANSI) registry calls, so names and texts travel in the system's code page.
+// The code unit mdlRegistry, the settings store: one registry value per call, the key opened and closed around each
+// value. Narrow (ANSI) registry calls, so names and texts travel in the system's code page.
 #pragma once
 #include "toolkit/win.h"
 
