@@ -2,12 +2,15 @@
 // fitted to the page, to the default printer.
 #include "app/fmMain.h"
 #include "toolkit/application.h"
+#include "toolkit/system_function.h"
 
 #include <ole2.h>
 
 #include <exception>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything loads a DLL on the program's behalf: none may come from the program's folder.
+    kestrel::RestrictDllSearchToSystemFolder();
     // Picture objects and the clipboard need OLE on this thread.
     if (FAILED(::OleInitialize(nullptr))) return 1;
     try {

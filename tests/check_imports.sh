@@ -1,14 +1,21 @@
 #!/bin/sh
-# kestrel.exe must run on a bare Windows: it may import only DLLs that every Windows ships.
+# kestrel.exe may import statically only DLLs in Windows' KnownDLLs list: the loader takes those
+# from the system folder whatever lies beside the program. Any other DLL would be looked for in the
+# program's own folder first (a portable copy in Downloads, a folder standard users can write).
 #   check_imports.sh OBJDUMP EXE
 set -eu
-allowed="advapi32.dll comctl32.dll comdlg32.dll dwmapi.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-shell32.dll user32.dll version.dll winspool.drv shcore.dll uxtheme.dll"
+known="advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
+shell32.dll shlwapi.dll user32.dll"
+dlls=$("$1" -p "$2" | awk '/DLL Name:/ {print tolower($3)}')
+if [ -z "$dlls" ]; then
+  echo "no import table read from $2"
+  exit 1
+fi
 bad=0
-for dll in $("$1" -p "$2" | awk '/DLL Name:/ {print tolower($3)}'); do
-  case " $(echo $allowed) " in
-    *" $dll "*) echo "ok   $dll" ;;
-    *) echo "NOT A SYSTEM DLL: $dll"; bad=1 ;;
+for dll in $dlls; do
+  case " $(echo $known) " in
+    *" $dll "*) echo "known  $dll" ;;
+    *) echo "NOT A KNOWN DLL: $dll"; bad=1 ;;
   esac
 done
 exit $bad

@@ -2,6 +2,7 @@
 
 #include "toolkit/dialog_keys.h"
 #include "toolkit/run_time_error.h"
+#include "toolkit/system_function.h"
 #include "toolkit/text.h"
 
 #include <vector>
@@ -11,21 +12,26 @@ namespace {
 
 int g_loadedForms = 0;
 
+// version.dll is no KnownDLL: imported, it would be looked for beside the program first.
 std::wstring ReadProductName() {
+    const auto infoSize = SystemFunction<decltype(&::GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    const auto info = SystemFunction<decltype(&::GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+    const auto queryValue = SystemFunction<decltype(&::VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+    if (!infoSize || !info || !queryValue) return L"Kestrel";
     wchar_t path[MAX_PATH] = {};
     if (!::GetModuleFileNameW(nullptr, path, MAX_PATH)) return L"Kestrel";
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
+    const DWORD size = infoSize(path, &ignored);
     if (size == 0) return L"Kestrel";
     std::vector<unsigned char> block(size);
-    if (!::GetFileVersionInfoW(path, 0, size, block.data())) return L"Kestrel";
+    if (!info(path, 0, size, block.data())) return L"Kestrel";
     struct Translation {
         WORD language;
         WORD codePage;
     };
     Translation* translations = nullptr;
     UINT bytes = 0;
-    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+    if (!queryValue(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
                           &bytes) ||
         bytes < sizeof(Translation)) {
         return L"Kestrel";
@@ -34,7 +40,7 @@ std::wstring ReadProductName() {
     wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\ProductName", translations->language, translations->codePage);
     wchar_t* value = nullptr;
     UINT chars = 0;
-    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &chars) || chars == 0)
+    if (!queryValue(block.data(), query, reinterpret_cast<void**>(&value), &chars) || chars == 0)
         return L"Kestrel";
     return std::wstring(value);
 }

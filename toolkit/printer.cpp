@@ -7,6 +7,7 @@
 #include "toolkit/handles.h"
 #include "toolkit/run_time_error.h"
 #include "toolkit/scale_units.h"
+#include "toolkit/system_function.h"
 #include "toolkit/text.h"
 
 #include <cstring>
@@ -23,12 +24,20 @@ RunTimeError PrinterError(const std::string& description) { return RunTimeError(
 
 std::string Quoted(const std::wstring& name) { return "\"" + Narrow(name) + "\""; }
 
+// The spooler's DLL is no KnownDLL: imported, it would be looked for beside the program first.
+template <typename Fn>
+Fn SpoolerFunction(const char* name) {
+    if (auto fn = SystemFunction<Fn>(L"winspool.drv", name)) return fn;
+    throw PrinterError("The print spooler cannot be reached.");
+}
+
 std::wstring DefaultPrinterName() {
+    const auto getDefaultPrinter = SpoolerFunction<decltype(&::GetDefaultPrinterW)>("GetDefaultPrinterW");
     DWORD size = 0;
-    ::GetDefaultPrinterW(nullptr, &size);
+    getDefaultPrinter(nullptr, &size);
     if (size > 0) {
         std::wstring name(size, L'\0');
-        if (::GetDefaultPrinterW(name.data(), &size)) {
+        if (getDefaultPrinter(name.data(), &size)) {
             name.resize(std::wcslen(name.c_str()));
             if (!name.empty()) return name;
         }
@@ -38,17 +47,20 @@ std::wstring DefaultPrinterName() {
 
 class PrinterHandle {
 public:
-    explicit PrinterHandle(const std::wstring& name) {
-        if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &handle_, nullptr)) handle_ = nullptr;
+    explicit PrinterHandle(const std::wstring& name)
+        : close_(SpoolerFunction<decltype(&::ClosePrinter)>("ClosePrinter")) {
+        const auto open = SpoolerFunction<decltype(&::OpenPrinterW)>("OpenPrinterW");
+        if (!open(const_cast<wchar_t*>(name.c_str()), &handle_, nullptr)) handle_ = nullptr;
     }
     PrinterHandle(const PrinterHandle&) = delete;
     PrinterHandle& operator=(const PrinterHandle&) = delete;
     ~PrinterHandle() {
-        if (handle_) ::ClosePrinter(handle_);
+        if (handle_) close_(handle_);
     }
     HANDLE get() const noexcept { return handle_; }
 
 private:
+    decltype(&::ClosePrinter) close_;
     HANDLE handle_ = nullptr;
 };
 
@@ -57,20 +69,21 @@ private:
 std::vector<BYTE> DeviceSettings(const std::wstring& name, std::int16_t orientation) {
     PrinterHandle printer(name);
     if (!printer.get()) throw PrinterError("The default printer " + Quoted(name) + " cannot be reached.");
+    const auto documentProperties = SpoolerFunction<decltype(&::DocumentPropertiesW)>("DocumentPropertiesW");
     wchar_t* device = const_cast<wchar_t*>(name.c_str());
-    const LONG size = ::DocumentPropertiesW(nullptr, printer.get(), device, nullptr, nullptr, 0);
+    const LONG size = documentProperties(nullptr, printer.get(), device, nullptr, nullptr, 0);
     if (size < static_cast<LONG>(sizeof(DEVMODEW))) {
         throw PrinterError("The settings of the printer " + Quoted(name) + " cannot be read.");
     }
     std::vector<BYTE> settings(static_cast<size_t>(size));
     auto* devMode = reinterpret_cast<DEVMODEW*>(settings.data());
-    if (::DocumentPropertiesW(nullptr, printer.get(), device, devMode, nullptr, DM_OUT_BUFFER) != IDOK) {
+    if (documentProperties(nullptr, printer.get(), device, devMode, nullptr, DM_OUT_BUFFER) != IDOK) {
         throw PrinterError("The settings of the printer " + Quoted(name) + " cannot be read.");
     }
     if (orientation != 0) {
         devMode->dmOrientation = orientation;
         devMode->dmFields |= DM_ORIENTATION;
-        if (::DocumentPropertiesW(nullptr, printer.get(), device, devMode, devMode, DM_IN_BUFFER | DM_OUT_BUFFER) !=
+        if (documentProperties(nullptr, printer.get(), device, devMode, devMode, DM_IN_BUFFER | DM_OUT_BUFFER) !=
             IDOK) {
             throw PrinterError("The printer " + Quoted(name) + " cannot take the page orientation.");
         }
