@@ -87,8 +87,8 @@ endif()
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_options.cmake)
 
 # The installer comes from our own script template, cmake/nsis/NSIS.template.in: all-users
-# install, one Start menu group, the settings key with write access for Users, and an uninstaller
-# that removes exactly that.
+# install, one Start menu group, the settings key whose values Users may read and write, and an
+# uninstaller that removes exactly that.
 set(CPACK_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake/nsis)
 set(CPACK_NSIS_PACKAGE_NAME "Kestrel")
 set(CPACK_NSIS_DISPLAY_NAME "Kestrel")

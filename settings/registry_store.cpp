@@ -13,11 +13,10 @@
 namespace kestrel {
 namespace {
 
-// Writing asks for the rights the settings key has always been opened with (KEY_QUERY_VALUE |
-// KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK).
-constexpr REGSAM kWriteAccess = 0x3F;
-// Reading asks for no more than it needs: a user who may read but not write the key still gets
-// the settings.
+// Each open asks for exactly the right it uses. The installer grants ordinary users query and set
+// value on the settings key and nothing else; a wider request would be refused for them, and every
+// setting would be lost.
+constexpr REGSAM kWriteAccess = KEY_SET_VALUE;
 constexpr REGSAM kReadAccess = KEY_QUERY_VALUE;
 
 std::int32_t ToNumber(const RegistryValue& value) {

@@ -28,8 +28,9 @@ namespace {
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel";
 constexpr wchar_t kSettingsKey[] = L"Software\\Olm\\Kestrel";
 constexpr wchar_t kVendorKey[] = L"Software\\Olm";
-// The access the program asks for when it opens the settings key, to read as well as to write.
-constexpr REGSAM kProgramAccess = 0x3F;
+// What ordinary users may do with the settings key: read and write its values, nothing more.
+constexpr ACCESS_MASK kUsersAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
+constexpr wchar_t kCanaryKey[] = L"Software\\KestrelCanary";
 
 std::wstring Widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
 
@@ -117,8 +118,13 @@ DWORD ValueCount(const wchar_t* path) {
     return values;
 }
 
-// The rights that allow entries for the Users group (S-1-5-32-545) grant on a key.
-std::optional<ACCESS_MASK> RightsOfUsers(const wchar_t* path) {
+// The allow entries for the Users group (S-1-5-32-545) in a key's DACL.
+struct UsersEntry {
+    ACCESS_MASK rights;
+    BYTE flags;  // inheritance: CONTAINER_INHERIT_ACE, INHERITED_ACE, ...
+};
+
+std::optional<std::vector<UsersEntry>> UsersEntries(const wchar_t* path) {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, READ_CONTROL, &key) != ERROR_SUCCESS) return std::nullopt;
     PACL dacl = nullptr;
@@ -129,18 +135,64 @@ std::optional<ACCESS_MASK> RightsOfUsers(const wchar_t* path) {
     if (status != ERROR_SUCCESS) return std::nullopt;
     PSID users = nullptr;
     ::ConvertStringSidToSidW(L"S-1-5-32-545", &users);
-    ACCESS_MASK rights = 0;
+    std::vector<UsersEntry> entries;
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         void* ace = nullptr;
         if (!::GetAce(dacl, i, &ace)) continue;
         auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
         if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&allowed->SidStart, users)) {
-            rights |= allowed->Mask;
+            entries.push_back({allowed->Mask, allowed->Header.AceFlags});
         }
     }
     ::LocalFree(users);
     ::LocalFree(descriptor);
-    return rights;
+    return entries;
+}
+
+// A registry link, as any user allowed to create subkeys could plant one: the key `name` under
+// `parent` that the registry follows to `target` (a native path such as \Registry\Machine\...).
+bool PlantRegistryLink(const wchar_t* parent, const wchar_t* name, const std::wstring& target) {
+    const std::wstring path = std::wstring(parent) + L"\\" + name;
+    HKEY link = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                          KEY_WRITE | KEY_CREATE_LINK, nullptr, &link, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LSTATUS status =
+        ::RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                         static_cast<DWORD>(target.size() * sizeof(wchar_t)));  // no terminating NUL
+    ::RegCloseKey(link);
+    return status == ERROR_SUCCESS;
+}
+
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
+// Deletes the link itself: opened without REG_OPTION_OPEN_LINK, the registry would hand over the
+// key it points at.
+void RemoveRegistryLink(const wchar_t* parent, const wchar_t* name) {
+    const std::wstring path = std::wstring(parent) + L"\\" + name;
+    HKEY link = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
+        NtDeleteKey(link);
+        ::RegCloseKey(link);
+    }
+}
+
+void MakeCanary() {
+    HKEY key = nullptr;
+    const std::wstring inner = std::wstring(kCanaryKey) + L"\\Inner";
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, inner.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+    const DWORD value = 7;
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kCanaryKey, L"Alive", REG_DWORD, &value, sizeof value),
+              ERROR_SUCCESS);
+}
+
+void RemoveCanary() {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kCanaryKey);
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kCanaryKey);
 }
 
 struct Shortcut {
@@ -232,15 +284,26 @@ TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInP
     EXPECT_EQ(RegNumber(kUninstallKey, L"NoRepair"), std::optional<DWORD>(1u));
     EXPECT_GE(RegNumber(kUninstallKey, L"EstimatedSize").value_or(0), Contents(InstalledProgram()).size() / 1024);
 
-    // The settings key, empty (the first start reads empty settings), open to the program's access
-    // mask, and writable by ordinary users so that every user's settings persist.
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, kProgramAccess, &key), ERROR_SUCCESS);
-    ::RegCloseKey(key);
+    // The settings key, empty (the first start reads empty settings); ordinary users may read and
+    // write its values and do nothing else with it: no subkeys, no links, nothing handed down.
+    for (const REGSAM access : {REGSAM(KEY_QUERY_VALUE), REGSAM(KEY_SET_VALUE)}) {
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, access, &key), ERROR_SUCCESS) << access;
+        ::RegCloseKey(key);
+    }
     EXPECT_EQ(ValueCount(kSettingsKey), 0u);
-    const auto users = RightsOfUsers(kSettingsKey);
+    const auto users = UsersEntries(kSettingsKey);
     ASSERT_TRUE(users.has_value());
-    EXPECT_EQ(*users & kProgramAccess, kProgramAccess);
+    int explicitEntries = 0;
+    for (const UsersEntry& entry : *users) {
+        EXPECT_EQ(entry.rights & (KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | WRITE_DAC | WRITE_OWNER | DELETE), 0u)
+            << std::hex << entry.rights;
+        if (entry.flags & INHERITED_ACE) continue;
+        ++explicitEntries;
+        EXPECT_EQ(entry.rights, kUsersAccess) << std::hex << entry.rights;
+        EXPECT_EQ(entry.flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE), 0) << "handed down to subkeys";
+    }
+    EXPECT_EQ(explicitEntries, 1);
 }
 
 TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
@@ -310,6 +373,31 @@ TEST_F(Installer, UninstallerRemovesTheProgramItsShortcutsItsEntryAndTheSettings
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_FALSE(KeyExists(kSettingsKey));
     EXPECT_FALSE(KeyExists(kVendorKey)) << "nothing else lived under it";
+}
+
+TEST_F(Installer, UninstallerLeavesWhatALinkUnderTheSettingsKeyPointsAt) {
+    MakeCanary();
+    struct Cleanup {
+        ~Cleanup() {
+            RemoveRegistryLink(kSettingsKey, L"Planted");
+            RemoveCanary();
+        }
+    } cleanup;
+    ASSERT_TRUE(PlantRegistryLink(kSettingsKey, L"Planted", L"\\Registry\\Machine\\" + std::wstring(kCanaryKey)));
+    ASSERT_EQ(RegNumber(L"Software\\Olm\\Kestrel\\Planted", L"Alive"), std::optional<DWORD>(7u))
+        << "the registry follows the link";
+    WriteSettings("2", "2", "L", "60");
+
+    ASSERT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
+
+    EXPECT_FALSE(Exists(InstalledProgram()));
+    EXPECT_EQ(RegNumber(kCanaryKey, L"Alive"), std::optional<DWORD>(7u)) << "the link was followed";
+    EXPECT_TRUE(KeyExists((std::wstring(kCanaryKey) + L"\\Inner").c_str())) << "the link was followed";
+    for (const char* name : {"Scope", "Destination", "Orientation", "Percent"}) {
+        EXPECT_FALSE(ReadRawValue(name).has_value()) << name;
+    }
+    // The key itself stays while something that is not Kestrel's lies in it.
+    EXPECT_TRUE(KeyExists(kSettingsKey));
 }
 
 }  // namespace
