@@ -2,7 +2,7 @@
 // page the private CUPS queue (tests/e2e/cups.sh) wrote, and that page rendered by Ghostscript
 // and measured.
 //
-// The queue writes every job to <build>/e2e/cups/printed.ps; the test reads it through Wine's Z:
+// The queue writes every job to <build>/e2e/cups/out/printed.ps; the test reads it through Wine's Z:
 // drive. The page is Letter at 300 dpi with a printable area of 2450 x 3200 pixels (3200 x 2450
 // in landscape) whose top-left corner is 50 pixels in from the paper's top and left edges.
 #pragma once
@@ -49,7 +49,7 @@ inline std::wstring PagesFolder() {
     return folder;
 }
 
-inline std::wstring PrintedPagePath() { return BuildFolder() + L"\\e2e\\cups\\printed.ps"; }
+inline std::wstring PrintedPagePath() { return BuildFolder() + L"\\e2e\\cups\\out\\printed.ps"; }
 
 // The test runs from the Z: drive, which Wine maps to the root of the Linux file system.
 inline std::string UnixPath(const std::wstring& path) {
