@@ -3,18 +3,15 @@
 namespace kestrel {
 
 bool IsCaptureCandidate(const WindowFacts& window) {
-    return window.exists && window.visible && !window.minimized && !window.ownProcess && !window.shellSurface;
+    return window.exists && window.visible && !window.minimized && !window.cloaked && !window.ownProcess &&
+           !window.shellSurface;
 }
 
 CaptureTargetChoice ChooseCaptureTarget(const WindowFacts& foregroundNow, bool requestedFromKestrel,
                                         const WindowFacts& remembered) {
     const bool foregroundUsable = IsCaptureCandidate(foregroundNow);
     const bool rememberedUsable = IsCaptureCandidate(remembered);
-    if (requestedFromKestrel) {
-        if (rememberedUsable) return CaptureTargetChoice::Remembered;
-        if (foregroundUsable) return CaptureTargetChoice::ForegroundNow;
-        return CaptureTargetChoice::None;
-    }
+    if (requestedFromKestrel) return rememberedUsable ? CaptureTargetChoice::Remembered : CaptureTargetChoice::None;
     if (foregroundUsable) return CaptureTargetChoice::ForegroundNow;
     if (rememberedUsable) return CaptureTargetChoice::Remembered;
     return CaptureTargetChoice::None;

@@ -16,12 +16,15 @@ struct WindowFacts {
     bool exists = false;        // a live window handle
     bool visible = false;       // shown
     bool minimized = false;     // iconic: its rectangle is an icon far off screen
+    bool cloaked = false;       // kept off the screen by the compositor: on another virtual
+                                // desktop, a suspended store app, a window the shell is still
+                                // bringing in
     bool ownProcess = false;    // one of Kestrel's own windows
     bool shellSurface = false;  // the desktop, the taskbar, the tray overflow, ...
 };
 
-// A window worth capturing: a live, shown, not minimised top-level window of another program that
-// is not part of the shell.
+// A window worth capturing, one the user could have meant: a live, shown, not minimised, not
+// cloaked top-level window of another program that is not part of the shell.
 bool IsCaptureCandidate(const WindowFacts& window);
 
 enum class CaptureTargetChoice {
@@ -32,8 +35,10 @@ enum class CaptureTargetChoice {
 
 // `requestedFromKestrel`: Kestrel itself was the foreground window when the capture was asked for
 // (its button was clicked, or its tray menu was open). Then the user's window is the remembered
-// one, and the foreground after the hide is only a fallback. Otherwise the foreground window wins,
-// and the remembered one stands in when the foreground is Kestrel's, the shell's, or nobody's.
+// one, and nothing else: the window in front after the hide is merely the one Windows happened to
+// activate, so when the remembered window has been closed, minimised or cloaked since, there is
+// nothing to capture. Otherwise the foreground window wins, and the remembered one stands in when
+// the foreground is Kestrel's, the shell's, or nobody's.
 CaptureTargetChoice ChooseCaptureTarget(const WindowFacts& foregroundNow, bool requestedFromKestrel,
                                         const WindowFacts& remembered);
 

@@ -14,6 +14,7 @@ set(KESTREL_RULES_SOURCES
   ${KESTREL_RULES_ROOT}/settings/preview_rules.cpp
   ${KESTREL_RULES_ROOT}/capture/capture_size.cpp
   ${KESTREL_RULES_ROOT}/capture/capture_target.cpp
+  ${KESTREL_RULES_ROOT}/capture/window_area.cpp
   ${KESTREL_RULES_ROOT}/capture/page_fit.cpp
   ${KESTREL_RULES_ROOT}/app/tray_rules.cpp
   ${KESTREL_RULES_ROOT}/toolkit/scale_units.cpp
@@ -25,6 +26,7 @@ set(KESTREL_HOST_TEST_SOURCES
   ${KESTREL_RULES_ROOT}/tests/host/setting_codes_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/capture_size_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/capture_target_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/window_area_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/page_fit_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/preview_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/tray_rules_test.cpp

@@ -24,6 +24,11 @@ WindowFacts Minimized() {
     w.minimized = true;
     return w;
 }
+WindowFacts Cloaked() {
+    WindowFacts w = Usable();
+    w.cloaked = true;
+    return w;
+}
 WindowFacts Kestrels() {
     WindowFacts w = Usable();
     w.ownProcess = true;
@@ -51,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
     Windows, IsCaptureCandidateTest,
     ::testing::Values(CandidateCase{"usable", Usable(), true}, CandidateCase{"missing", Missing(), false},
                       CandidateCase{"hidden", Hidden(), false}, CandidateCase{"minimized", Minimized(), false},
+                      CandidateCase{"cloaked", Cloaked(), false},
                       CandidateCase{"kestrels", Kestrels(), false}, CandidateCase{"taskbar", Taskbar(), false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -81,11 +87,14 @@ INSTANTIATE_TEST_SUITE_P(RequestedFromAnotherWindow, ChooseCaptureTargetTest,
                              ChoiceCase{"nobodyInFront", Missing(), false, Usable(), Choice::Remembered},
                              ChoiceCase{"taskbarInFront", Taskbar(), false, Usable(), Choice::Remembered},
                              ChoiceCase{"minimizedInFront", Minimized(), false, Usable(), Choice::Remembered},
+                             ChoiceCase{"cloakedInFront", Cloaked(), false, Usable(), Choice::Remembered},
                              // Nothing usable at all.
                              ChoiceCase{"nothing", Missing(), false, Missing(), Choice::None},
                              ChoiceCase{"rememberedClosed", Kestrels(), false, Missing(), Choice::None},
                              ChoiceCase{"rememberedHidden", Missing(), false, Hidden(), Choice::None},
-                             ChoiceCase{"rememberedMinimized", Missing(), false, Minimized(), Choice::None}),
+                             ChoiceCase{"rememberedMinimized", Missing(), false, Minimized(), Choice::None},
+                             ChoiceCase{"rememberedCloaked", Taskbar(), false, Cloaked(), Choice::None},
+                             ChoiceCase{"bothCloaked", Cloaked(), false, Cloaked(), Choice::None}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(RequestedFromKestrel, ChooseCaptureTargetTest,
@@ -95,9 +104,15 @@ INSTANTIATE_TEST_SUITE_P(RequestedFromKestrel, ChooseCaptureTargetTest,
                              ChoiceCase{"rememberedWins", Usable(), true, Usable(), Choice::Remembered},
                              ChoiceCase{"rememberedOverTaskbar", Taskbar(), true, Usable(), Choice::Remembered},
                              ChoiceCase{"rememberedOverNobody", Missing(), true, Usable(), Choice::Remembered},
-                             // The remembered window has gone since: fall back to the foreground.
-                             ChoiceCase{"rememberedClosed", Usable(), true, Missing(), Choice::ForegroundNow},
-                             ChoiceCase{"rememberedMinimized", Usable(), true, Minimized(), Choice::ForegroundNow},
+                             ChoiceCase{"rememberedOverCloaked", Cloaked(), true, Usable(), Choice::Remembered},
+                             // The remembered window has gone since (closed, minimised, hidden, moved to another
+                             // virtual desktop): whatever Windows activated after the hide is not taken in its place.
+                             ChoiceCase{"rememberedClosed", Usable(), true, Missing(), Choice::None},
+                             ChoiceCase{"rememberedMinimized", Usable(), true, Minimized(), Choice::None},
+                             ChoiceCase{"rememberedHidden", Usable(), true, Hidden(), Choice::None},
+                             ChoiceCase{"rememberedCloaked", Usable(), true, Cloaked(), Choice::None},
+                             ChoiceCase{"rememberedKestrels", Usable(), true, Kestrels(), Choice::None},
+                             ChoiceCase{"rememberedTaskbar", Usable(), true, Taskbar(), Choice::None},
                              ChoiceCase{"nothing", Kestrels(), true, Missing(), Choice::None},
                              ChoiceCase{"onlyTheTaskbar", Taskbar(), true, Hidden(), Choice::None}),
                          [](const auto& info) { return std::string(info.param.name); });
