@@ -1,6 +1,7 @@
 #include "capture/screen_capture.h"
 
 #include "capture/capture_size.h"
+#include "capture/window_area.h"
 #include "toolkit/run_time_error.h"
 
 #include <olectl.h>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -131,6 +133,62 @@ ScreenTwips ReadScreenTwips() {
     return ScreenTwips{pixelsX * twipsPerPixelX, twipsPerPixelX, pixelsY * twipsPerPixelY, twipsPerPixelY};
 }
 
+// Optional functions of system DLLs, looked up at run time and kept for the life of the process:
+// Windows XP has no dwmapi, Windows before 8.1 no shcore, and Wine's dwmapi has no compositor
+// behind it, so a missing function is no error.
+template <typename Fn>
+Fn SystemDllFunction(const wchar_t* dll, const char* name) noexcept {
+    HMODULE module = ::GetModuleHandleW(dll);
+    if (!module) module = ::LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
+// DwmGetWindowAttribute, or nothing where there is no such function or the call fails.
+template <typename Value>
+std::optional<Value> DwmAttribute(HWND window, DWORD attribute) noexcept {
+    using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const auto getAttribute = SystemDllFunction<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    Value value{};
+    if (!getAttribute || FAILED(getAttribute(window, attribute, &value, sizeof value))) return std::nullopt;
+    return value;
+}
+
+constexpr DWORD kDwmExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
+constexpr DWORD kDwmCloaked = 14;             // DWMWA_CLOAKED
+
+// Physical pixels per pixel of this program's coordinates on the window's monitor. The manifest
+// makes the program per-monitor DPI aware, so this is 1 unless Windows was told otherwise (the
+// compatibility settings can override the manifest); then window rectangles are scaled to the
+// program's DPI while the compositor's frame bounds stay physical.
+double FrameScale(HWND window) noexcept {
+    using ContextFn = void*(WINAPI*)();
+    using AwarenessFn = int(WINAPI*)(void*);
+    using SystemDpiFn = UINT(WINAPI*)();
+    using MonitorDpiFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    constexpr int kUnaware = 0;
+    constexpr int kSystemAware = 1;
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    static const auto threadContext = SystemDllFunction<ContextFn>(L"user32.dll", "GetThreadDpiAwarenessContext");
+    static const auto awarenessOf =
+        SystemDllFunction<AwarenessFn>(L"user32.dll", "GetAwarenessFromDpiAwarenessContext");
+    static const auto systemDpi = SystemDllFunction<SystemDpiFn>(L"user32.dll", "GetDpiForSystem");
+    // Before Windows 10 a program sees either one DPI for every monitor (Vista to 8) or, per-monitor
+    // aware as this one is on 8.1, physical pixels: no scale either way.
+    if (!threadContext || !awarenessOf || !systemDpi) return 1.0;
+    const int awareness = awarenessOf(threadContext());
+    if (awareness != kUnaware && awareness != kSystemAware) return 1.0;
+    static const auto monitorDpi = SystemDllFunction<MonitorDpiFn>(L"shcore.dll", "GetDpiForMonitor");
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    if (!monitorDpi || FAILED(monitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &dpiX,
+                                         &dpiY)) ||
+        dpiX == 0) {
+        return 1.0;
+    }
+    const UINT programDpi = awareness == kSystemAware ? systemDpi() : 96;
+    return programDpi ? static_cast<double>(dpiX) / static_cast<double>(programDpi) : 1.0;
+}
+
 bool SameProcess(HWND window) noexcept {
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
@@ -145,6 +203,7 @@ WindowFacts DescribeWindow(HWND window) noexcept {
     facts.exists = true;
     facts.visible = ::IsWindowVisible(window) != FALSE;
     facts.minimized = ::IsIconic(window) != FALSE;
+    facts.cloaked = DwmAttribute<DWORD>(window, kDwmCloaked).value_or(0) != 0;
     facts.ownProcess = SameProcess(window);
     wchar_t className[128] = {};
     const int length = ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
@@ -183,8 +242,15 @@ ComPtr<IPictureDisp> GrabActiveWindow(const ForegroundHistory& history) {
     if (!::GetWindowRect(window, &rect)) {
         throw RunTimeError(5, "The window in the foreground closed before it could be captured.");
     }
-    const PixelSize size = WindowRectSize(rect.left, rect.top, rect.right, rect.bottom);
-    return GrabWindowImage(window, false, 0, 0, size.width, size.height);
+    std::optional<ScreenRect> frame;
+    if (const auto bounds = DwmAttribute<RECT>(window, kDwmExtendedFrameBounds)) {
+        frame = ScreenRect{bounds->left, bounds->top, bounds->right, bounds->bottom};
+    }
+    // The whole-window device context starts at the window rectangle's corner wherever the window
+    // is, on any monitor: the area is an offset into it, never a screen position.
+    const WindowArea area =
+        VisibleWindowArea(ScreenRect{rect.left, rect.top, rect.right, rect.bottom}, frame, FrameScale(window));
+    return GrabWindowImage(window, false, area.left, area.top, area.width, area.height);
 }
 
 ComPtr<IPictureDisp> GrabWindowImage(HWND window, bool clientOnly, int left, int top, int width, int height) {

@@ -20,8 +20,9 @@ struct ForegroundHistory {
 
 // The whole (primary) screen at its true pixel size, from the desktop window.
 ComPtr<IPictureDisp> GrabEntireScreen();
-// The window the user works in, frame and title bar included. Throws RunTimeError when there is
-// no such window.
+// The window the user works in, frame and title bar included, as far as it can be seen: where the
+// desktop compositor reports the window's visible frame, exactly that, without the invisible
+// resize borders around it. Throws RunTimeError when there is no such window.
 ComPtr<IPictureDisp> GrabActiveWindow(const ForegroundHistory& history = {});
 // A rectangle of a window's device context (the whole window's when clientOnly is false). On a
 // 256-colour palette display the picture carries a copy of the system palette. Throws
