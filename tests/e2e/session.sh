@@ -1,7 +1,9 @@
 #!/bin/sh
 # A private X display and Wine prefix for the end-to-end tests.
-#   session.sh start DIR [DEPTH] [DPI]   start Xvfb on a free display, make or reuse DIR/prefix
-#                                        (screen size KESTREL_SCREEN_SIZE, 1024x768 unless set)
+#   session.sh start DIR [DEPTH] [DPI] [two-screens]
+#                                        start Xvfb on a free display, make or reuse DIR/prefix
+#                                        (screen size KESTREL_SCREEN_SIZE, 1024x768 unless set);
+#                                        two-screens: a desk of two monitors instead (below)
 #   session.sh run DIR PROGRAM ARGS...   run a Windows program there
 #   session.sh stop DIR                  stop Wine and the display
 set -eu
@@ -17,16 +19,16 @@ env_for() {
   WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"; export WINEDLLOVERRIDES
 }
 
-case $cmd in
-start)
-  depth=${1:-24} dpi=${2:-96}
-  mkdir -p "$dir"
-  [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
-  # Several test runs may share the machine: take the first display whose server really starts.
+# start_x PROGRAM NAME ARGS...: starts an X server on the first free display, remembers its process
+# in DIR/NAME.pid and its display number in n. Several test runs may share the machine: take the
+# first display whose server really starts.
+start_x() {
+  program=$1 name=$2
+  shift 2
   n=91
   while :; do
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 "${KESTREL_SCREEN_SIZE:-1024x768}x$depth" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
+    "$program" ":$n" "$@" -nolisten tcp -noreset >"$dir/$name.log" 2>&1 &
     pid=$!
     i=0
     while kill -0 $pid 2>/dev/null && [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do
@@ -37,7 +39,29 @@ start)
     n=$((n + 1))
     [ $n -gt 400 ] && { echo "no free X display" >&2; exit 1; }
   done
-  echo $pid >"$dir/xvfb.pid"
+  echo $pid >"$dir/$name.pid"
+}
+
+case $cmd in
+start)
+  depth=${1:-24} dpi=${2:-96} layout=${3:-}
+  mkdir -p "$dir"
+  for server in xephyr xvfb; do
+    [ -f "$dir/$server.pid" ] && kill "$(cat "$dir/$server.pid")" 2>/dev/null || true
+    rm -f "$dir/$server.pid"
+  done
+  if [ "$layout" = two-screens ]; then
+    # Xvfb lays all its screens over each other at the origin; Xephyr, nested in an Xvfb of its
+    # own, puts them side by side as one Xinerama desk. X screen 0 (640x480) is on the left and
+    # screen 1 (800x600) on its right; Wine is told to make the right one primary, so the left
+    # monitor has negative coordinates: (-640,0)-(0,480) and (0,0)-(800,600).
+    command -v Xephyr >/dev/null || { echo "Xephyr is missing (scripts/install-deps)" >&2; exit 1; }
+    start_x Xvfb xvfb -screen 0 "1600x800x$depth"
+    DISPLAY=:$n; export DISPLAY
+    start_x Xephyr xephyr +xinerama -screen "640x480x$depth" -screen "800x600x$depth"
+  else
+    start_x Xvfb xvfb -screen 0 "${KESTREL_SCREEN_SIZE:-1024x768}x$depth"
+  fi
   echo "$n" >"$dir/display"
   env_for
   if [ ! -f "$dir/prefix/system.reg" ]; then
@@ -46,6 +70,12 @@ start)
   # Without a window manager Wine waits 2 s for every hide of a managed window: let it draw frames.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  if [ "$layout" = two-screens ]; then
+    # Wine sees Xephyr's monitors only through Xinerama (its RandR shows one); the second of them,
+    # X screen 1, is to be the primary monitor.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v PrimaryMonitor /d 1 /f >/dev/null
+  fi
   wineserver -w
   ;;
 run)
@@ -57,8 +87,10 @@ stop)
     env_for
     wineserver -k 2>/dev/null || true
   fi
-  [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
-  rm -f "$dir/xvfb.pid"
+  for server in xephyr xvfb; do
+    [ -f "$dir/$server.pid" ] && kill "$(cat "$dir/$server.pid")" 2>/dev/null || true
+    rm -f "$dir/$server.pid"
+  done
   ;;
 *)
   echo "usage: session.sh start|run|stop DIR ..." >&2
