@@ -3,6 +3,7 @@
 #include "capture/capture_size.h"
 #include "capture/window_area.h"
 #include "toolkit/run_time_error.h"
+#include "toolkit/system_function.h"
 
 #include <olectl.h>
 
@@ -133,21 +134,12 @@ ScreenTwips ReadScreenTwips() {
     return ScreenTwips{pixelsX * twipsPerPixelX, twipsPerPixelX, pixelsY * twipsPerPixelY, twipsPerPixelY};
 }
 
-// Optional functions of system DLLs, looked up at run time and kept for the life of the process:
-// Windows XP has no dwmapi, Windows before 8.1 no shcore, and Wine's dwmapi has no compositor
-// behind it, so a missing function is no error.
-template <typename Fn>
-Fn SystemDllFunction(const wchar_t* dll, const char* name) noexcept {
-    HMODULE module = ::GetModuleHandleW(dll);
-    if (!module) module = ::LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
-// DwmGetWindowAttribute, or nothing where there is no such function or the call fails.
+// DwmGetWindowAttribute, or nothing where there is no such function (Windows XP) or the call fails
+// (Wine's dwmapi has no compositor behind it).
 template <typename Value>
 std::optional<Value> DwmAttribute(HWND window, DWORD attribute) noexcept {
     using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-    static const auto getAttribute = SystemDllFunction<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    static const auto getAttribute = SystemFunction<GetAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
     Value value{};
     if (!getAttribute || FAILED(getAttribute(window, attribute, &value, sizeof value))) return std::nullopt;
     return value;
@@ -168,20 +160,19 @@ double FrameScale(HWND window) noexcept {
     constexpr int kUnaware = 0;
     constexpr int kSystemAware = 1;
     constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-    static const auto threadContext = SystemDllFunction<ContextFn>(L"user32.dll", "GetThreadDpiAwarenessContext");
-    static const auto awarenessOf =
-        SystemDllFunction<AwarenessFn>(L"user32.dll", "GetAwarenessFromDpiAwarenessContext");
-    static const auto systemDpi = SystemDllFunction<SystemDpiFn>(L"user32.dll", "GetDpiForSystem");
+    static const auto threadContext = SystemFunction<ContextFn>(L"user32.dll", "GetThreadDpiAwarenessContext");
+    static const auto awarenessOf = SystemFunction<AwarenessFn>(L"user32.dll", "GetAwarenessFromDpiAwarenessContext");
+    static const auto systemDpi = SystemFunction<SystemDpiFn>(L"user32.dll", "GetDpiForSystem");
     // Before Windows 10 a program sees either one DPI for every monitor (Vista to 8) or, per-monitor
     // aware as this one is on 8.1, physical pixels: no scale either way.
     if (!threadContext || !awarenessOf || !systemDpi) return 1.0;
     const int awareness = awarenessOf(threadContext());
     if (awareness != kUnaware && awareness != kSystemAware) return 1.0;
-    static const auto monitorDpi = SystemDllFunction<MonitorDpiFn>(L"shcore.dll", "GetDpiForMonitor");
+    static const auto monitorDpi = SystemFunction<MonitorDpiFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT dpiX = 0;
     UINT dpiY = 0;
-    if (!monitorDpi || FAILED(monitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &dpiX,
-                                         &dpiY)) ||
+    if (!monitorDpi ||
+        FAILED(monitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &dpiX, &dpiY)) ||
         dpiX == 0) {
         return 1.0;
     }

@@ -22,7 +22,8 @@ std::optional<std::int32_t> Unscaled(std::int32_t physical, double scale) {
 
 }  // namespace
 
-WindowArea VisibleWindowArea(const ScreenRect& window, const std::optional<ScreenRect>& frameBounds, double frameScale) {
+WindowArea VisibleWindowArea(const ScreenRect& window, const std::optional<ScreenRect>& frameBounds,
+                             double frameScale) {
     const PixelSize whole = WindowRectSize(window.left, window.top, window.right, window.bottom);
     const WindowArea wholeWindow{0, 0, whole.width, whole.height};
     if (!frameBounds || !std::isfinite(frameScale) || !(frameScale > 0.0)) return wholeWindow;

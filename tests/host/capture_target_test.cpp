@@ -56,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
     Windows, IsCaptureCandidateTest,
     ::testing::Values(CandidateCase{"usable", Usable(), true}, CandidateCase{"missing", Missing(), false},
                       CandidateCase{"hidden", Hidden(), false}, CandidateCase{"minimized", Minimized(), false},
-                      CandidateCase{"cloaked", Cloaked(), false},
-                      CandidateCase{"kestrels", Kestrels(), false}, CandidateCase{"taskbar", Taskbar(), false}),
+                      CandidateCase{"cloaked", Cloaked(), false}, CandidateCase{"kestrels", Kestrels(), false},
+                      CandidateCase{"taskbar", Taskbar(), false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ChoiceCase {

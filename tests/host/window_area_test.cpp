@@ -46,34 +46,32 @@ constexpr WindowArea kSeenFrame{7, 0, 802, 632};
 
 INSTANTIATE_TEST_SUITE_P(
     Compositor, VisibleWindowAreaTest,
-    ::testing::Values(
-        AreaCase{"invisibleBorders", kWindow, kFrame, 1.0, kSeenFrame},
-        // Wine and Windows XP: no answer, or the window rectangle itself.
-        AreaCase{"noAnswer", kWindow, std::nullopt, 1.0, kWholeWindow},
-        AreaCase{"answerIsTheWindow", kWindow, kWindow, 1.0, kWholeWindow},
-        // A maximised window reaches past its monitor by its borders; the frame is the work area.
-        AreaCase{"maximised", ScreenRect{-8, -8, 1928, 1048}, ScreenRect{0, 0, 1920, 1040}, 1.0,
-                 WindowArea{8, 8, 1920, 1040}},
-        // 150 %: borders of 11 physical pixels, and the window rectangle in physical pixels too
-        // (a per-monitor aware program).
-        AreaCase{"scaledMonitorPerMonitorAware", ScreenRect{150, 75, 1374, 1034}, ScreenRect{161, 75, 1363, 1023}, 1.0,
-                 WindowArea{11, 0, 1202, 948}}),
+    ::testing::Values(AreaCase{"invisibleBorders", kWindow, kFrame, 1.0, kSeenFrame},
+                      // Wine and Windows XP: no answer, or the window rectangle itself.
+                      AreaCase{"noAnswer", kWindow, std::nullopt, 1.0, kWholeWindow},
+                      AreaCase{"answerIsTheWindow", kWindow, kWindow, 1.0, kWholeWindow},
+                      // A maximised window reaches past its monitor by its borders; the frame is the work area.
+                      AreaCase{"maximised", ScreenRect{-8, -8, 1928, 1048}, ScreenRect{0, 0, 1920, 1040}, 1.0,
+                               WindowArea{8, 8, 1920, 1040}},
+                      // 150 %: borders of 11 physical pixels, and the window rectangle in physical pixels too
+                      // (a per-monitor aware program).
+                      AreaCase{"scaledMonitorPerMonitorAware", ScreenRect{150, 75, 1374, 1034},
+                               ScreenRect{161, 75, 1363, 1023}, 1.0, WindowArea{11, 0, 1202, 948}}),
     CaseName);
 
 // Monitors left of or above the primary one have negative coordinates; the offset into the
 // window's own device context is the same wherever the window is.
-INSTANTIATE_TEST_SUITE_P(
-    Monitors, VisibleWindowAreaTest,
-    ::testing::Values(
-        AreaCase{"leftOfThePrimary", ScreenRect{-1700, 200, -884, 839}, ScreenRect{-1693, 200, -891, 832}, 1.0,
-                 kSeenFrame},
-        AreaCase{"aboveThePrimary", ScreenRect{300, -1000, 1116, -361}, ScreenRect{307, -1000, 1109, -368}, 1.0,
-                 kSeenFrame},
-        AreaCase{"acrossTheOrigin", ScreenRect{-408, -300, 408, 339}, ScreenRect{-401, -300, 401, 332}, 1.0,
-                 kSeenFrame},
-        AreaCase{"farAway", ScreenRect{kMin, kMin, kMin + 816, kMin + 639},
-                 ScreenRect{kMin + 7, kMin, kMin + 809, kMin + 632}, 1.0, kSeenFrame}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(Monitors, VisibleWindowAreaTest,
+                         ::testing::Values(AreaCase{"leftOfThePrimary", ScreenRect{-1700, 200, -884, 839},
+                                                    ScreenRect{-1693, 200, -891, 832}, 1.0, kSeenFrame},
+                                           AreaCase{"aboveThePrimary", ScreenRect{300, -1000, 1116, -361},
+                                                    ScreenRect{307, -1000, 1109, -368}, 1.0, kSeenFrame},
+                                           AreaCase{"acrossTheOrigin", ScreenRect{-408, -300, 408, 339},
+                                                    ScreenRect{-401, -300, 401, 332}, 1.0, kSeenFrame},
+                                           AreaCase{"farAway", ScreenRect{kMin, kMin, kMin + 816, kMin + 639},
+                                                    ScreenRect{kMin + 7, kMin, kMin + 809, kMin + 632}, 1.0,
+                                                    kSeenFrame}),
+                         CaseName);
 
 // A program that is not per-monitor aware sees the window rectangle scaled to its own DPI, while
 // the frame bounds stay in physical pixels: they are brought to the program's coordinates first.
