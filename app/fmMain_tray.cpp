@@ -5,6 +5,7 @@
 
 #include "app/tray_rules.h"
 #include "toolkit/application.h"
+#include "toolkit/handle_cast.h"
 #include "toolkit/system_function.h"
 #include "toolkit/text.h"
 
@@ -39,18 +40,6 @@ constexpr std::size_t kTipChars = 64;
 
 // The platform's size of that first layout: 88 on the 32-bit build, 104 on the 64-bit one.
 const DWORD kPlatformFirstLayout = static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE);
-
-// Window and icon handles are 32-bit values in every process (64-bit Windows keeps them so for
-// 32-bit programs), so the record's 32-bit fields hold them whole; widening sign-extends, as
-// the system does when a 64-bit process gets a handle from a 32-bit one.
-std::uint32_t HandleBits(const void* handle) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
-}
-
-template <typename Handle>
-Handle HandleFromBits(std::uint32_t bits) {
-    return reinterpret_cast<Handle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(bits)));
-}
 
 // A fixed-length text of 64 characters: cut, or filled with blanks.
 std::wstring FixedTip(std::wstring text) {
@@ -88,11 +77,11 @@ void SendToShell(DWORD message, TrayState& tray) {
 
     tray.fields.cbSize = copy.cbSize == kPlatformFirstLayout ? static_cast<std::uint32_t>(kTrayRecordSize)
                                                              : static_cast<std::uint32_t>(copy.cbSize);
-    tray.fields.hWnd = HandleBits(copy.hWnd);
+    tray.fields.hWnd = BitsOfHandle(copy.hWnd);
     tray.fields.uID = copy.uID;
     tray.fields.uFlags = copy.uFlags;
     tray.fields.uCallbackMessage = copy.uCallbackMessage;
-    tray.fields.hIcon = HandleBits(copy.hIcon);
+    tray.fields.hIcon = BitsOfHandle(copy.hIcon);
     tray.szTip = FixedTip(Widen(std::string_view(copy.szTip, kTipChars)));
 }
 
@@ -130,7 +119,7 @@ void fmMain::AddIcon(Form& SourceForm, const std::wstring& ToolTip) {
         // The program icon's own 16 x 16 image, drawn for the notification area, rather than the
         // 32 x 32 one shrunk by the shell.
         HICON icon = SourceForm.SmallIcon() ? SourceForm.SmallIcon() : SourceForm.Icon();
-        tray_.fields = MakeTrayFields(HandleBits(SourceForm.hWnd()), HandleBits(icon));
+        tray_.fields = MakeTrayFields(BitsOfHandle(SourceForm.hWnd()), BitsOfHandle(icon));
         tray_.szTip = FixedTip(ToolTip + L'\0');
         tray_.iconUp = true;
         SendToShell(NIM_ADD, tray_);

@@ -32,6 +32,7 @@ set(KESTREL_HOST_TEST_SOURCES
   ${KESTREL_RULES_ROOT}/tests/host/tray_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/scale_units_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/help_text_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/handle_bits_test.cpp
 )
 
 # libFuzzer targets (clang -fsanitize=fuzzer, built and run by scripts/fuzz); each links with

@@ -93,26 +93,29 @@ std::string FormatSpinNumber(double value) {
     return text;
 }
 
+double ClampToPercentRange(double value) { return std::min(std::max(value, kSmallestPercent), kLargestPercent); }
+
 std::optional<std::string> SpinUp(std::string_view text) {
     const double value = LeadingNumber(text);
-    if (!(value < 100.0)) return std::nullopt;
+    if (!(value < kLargestPercent)) return std::nullopt;
     const double stepped = value + 1.0;
     if (!std::isfinite(stepped)) return std::nullopt;
-    return FormatSpinNumber(stepped);
+    // A fraction would otherwise step past the end: 99.5 to 100.5 draws beyond the printable area.
+    return FormatSpinNumber(ClampToPercentRange(stepped));
 }
 
 std::optional<std::string> SpinDown(std::string_view text) {
     const double value = LeadingNumber(text);
-    if (!(value > 1.0)) return std::nullopt;
+    if (!(value > kSmallestPercent)) return std::nullopt;
     const double stepped = value - 1.0;
     if (!std::isfinite(stepped)) return std::nullopt;
-    return FormatSpinNumber(stepped);
+    return FormatSpinNumber(ClampToPercentRange(stepped));
 }
 
 LostFocusResult ClampPercentText(std::string_view text) {
     const double value = LeadingNumber(text);
-    if (value > 100.0) return LostFocusResult{std::string("100"), true};
-    if (value < 1.0) return LostFocusResult{std::string("1"), true};
+    if (value > kLargestPercent) return LostFocusResult{std::string("100"), true};
+    if (value < kSmallestPercent) return LostFocusResult{std::string("1"), true};
     return LostFocusResult{std::nullopt, false};
 }
 

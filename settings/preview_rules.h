@@ -18,10 +18,19 @@ namespace kestrel {
 // "-Inf" and " NaN".
 std::string FormatSpinNumber(double value);
 
-// cmdSpinUp_Click: one up if the leading number is below 100. nullopt means
-// the text stays as it is, also when the step would not give a finite number.
+// The range the size field keeps to, in percent of the printable area.
+inline constexpr double kSmallestPercent = 1.0;
+inline constexpr double kLargestPercent = 100.0;
+
+// The value clamped to kSmallestPercent..kLargestPercent.
+double ClampToPercentRange(double value);
+
+// cmdSpinUp_Click: one up if the leading number is below 100, the result
+// clamped to 1..100 (99.5 gives " 100", -5 gives " 1"). nullopt means the
+// text stays as it is, also when the step would not give a finite number.
 std::optional<std::string> SpinUp(std::string_view text);
-// cmdSpinDn_Click: one down if the leading number is above 1.
+// cmdSpinDn_Click: one down if the leading number is above 1, clamped the
+// same way (1.5 gives " 1", 250 gives " 100").
 std::optional<std::string> SpinDown(std::string_view text);
 
 struct LostFocusResult {

@@ -1,5 +1,6 @@
 #include "toolkit/clipboard.h"
 
+#include "toolkit/handle_cast.h"
 #include "toolkit/handles.h"
 #include "toolkit/run_time_error.h"
 
@@ -24,12 +25,6 @@ struct PictureHandles {
     HPALETTE palette = nullptr;
 };
 
-// OLE hands handles out as 32-bit values; GDI handles are sign-extended to the pointer size.
-template <typename Handle>
-Handle FromOleHandle(OLE_HANDLE handle) noexcept {
-    return reinterpret_cast<Handle>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
-}
-
 PictureHandles HandlesOf(IPictureDisp* picture) {
     if (!picture) throw RunTimeError(91, "There is no picture to place on the clipboard.");
     ComPtr<IPicture> info;
@@ -43,7 +38,7 @@ PictureHandles HandlesOf(IPictureDisp* picture) {
     }
     OLE_HANDLE palette = 0;
     if (FAILED(info->get_hPal(&palette))) palette = 0;
-    return PictureHandles{FromOleHandle<HBITMAP>(bitmap), FromOleHandle<HPALETTE>(palette)};
+    return PictureHandles{HandleFromBits<HBITMAP>(bitmap), HandleFromBits<HPALETTE>(palette)};
 }
 
 // A device-dependent copy in the same format, pixel for pixel. Not a DIB section: Wine passes DIB

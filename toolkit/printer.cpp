@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include "toolkit/application.h"
+#include "toolkit/handle_cast.h"
 #include "toolkit/handles.h"
 #include "toolkit/run_time_error.h"
 #include "toolkit/scale_units.h"
@@ -144,12 +145,6 @@ PackedDib ReadBitmap(HBITMAP bitmap, HPALETTE palette) {
     return dib;
 }
 
-template <typename Handle>
-Handle FromOleHandle(OLE_HANDLE handle) {
-    // OLE_HANDLE is 32 bits wide everywhere; GDI handles fit in that by design.
-    return reinterpret_cast<Handle>(static_cast<UINT_PTR>(handle));
-}
-
 }  // namespace
 
 Printer::Printer() noexcept = default;
@@ -216,7 +211,7 @@ void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width
         OLE_HANDLE palette = 0;
         source->get_Handle(&bitmap);
         source->get_hPal(&palette);
-        dib = ReadBitmap(FromOleHandle<HBITMAP>(bitmap), FromOleHandle<HPALETTE>(palette));
+        dib = ReadBitmap(HandleFromBits<HBITMAP>(bitmap), HandleFromBits<HPALETTE>(palette));
     }
 
     StartDocument();
