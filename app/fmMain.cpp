@@ -79,6 +79,16 @@ void fmMain::Form_Load() {
 }
 
 void fmMain::cmdExit_Click() {
+    if (capture_.running) {
+        // Chosen during one of the Capture's yields (from the tray menu, say): ending now would
+        // lose the picture the user asked for.
+        capture_.exitRequested = true;
+        return;
+    }
+    Exit();
+}
+
+void fmMain::Exit() {
     RemoveIcon();
     std::array<TextBox*, 4> fields{&txtScope, &txtDest, &txtOrientation, &txtPercent};
     LSTATUS firstFailure = ERROR_SUCCESS;

@@ -65,12 +65,15 @@ protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    // The Exit sequence itself: icon down, settings saved, program ended.
+    [[noreturn]] void Exit();
     bool HandleCaptureMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     CaptureState capture_;
     TrayState tray_;
     std::unique_ptr<Form> about_;  // at most one About window, modal or modeless
+    Form* options_ = nullptr;      // the Options dialog while it is open
 };
 
 }  // namespace kestrel

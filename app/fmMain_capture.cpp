@@ -62,6 +62,9 @@ private:
     bool& flag_;
 };
 
+const wchar_t kNothingToPrint[] =
+    L"The image size is 0 %, so nothing was printed. Set an image size from 1 to 100 % in Options.";
+
 std::wstring Description(const std::exception& error) {
     if (dynamic_cast<const std::bad_alloc*>(&error)) return L"Out of memory";
     return Widen(error.what());
@@ -102,6 +105,7 @@ void fmMain::cmdCapture_Click() {
     if (wasVisible) Hide();
 
     std::optional<Printer> printer;
+    std::wstring report;  // what the user is told once the capture is over, if anything
     try {
         app::DoEvents();
         if (wasVisible) WaitForCompositor();
@@ -112,8 +116,12 @@ void fmMain::cmdCapture_Click() {
             const float percent = ToSingle(LeadingNumber(Narrow(txtPercent.Text())));
             printer.emplace();
             PrintPictureFitted(*printer, Picture1.Picture(), txtOrientation.Text(), percent);
+            // A drawing of no size (Percent 0, empty or not a number: the size field of a first
+            // run is empty) starts no page; a blank sheet would only be wasted.
+            const bool drawn = printer->PageStarted();
             printer->EndDoc();
             Picture1.ClearPicture();
+            if (!drawn) report = kNothingToPrint;
         } else {
             // The clipboard's own copy is made first and the picture let go before the copy is
             // handed over: Wine copies the bitmap once more on the way, and picture, copy and that
@@ -128,9 +136,14 @@ void fmMain::cmdCapture_Click() {
         // before the message, so that its memory is free again while the message is up.
         if (printer) printer->KillDoc();
         Picture1.ClearPicture();
-        app::MsgBox(Description(error), MB_OK | MB_ICONINFORMATION, app::ProductName());
+        report = Description(error);
     }
+    if (!report.empty()) app::MsgBox(report, MB_OK | MB_ICONINFORMATION, app::ProductName());
 
+    if (capture_.exitRequested) {
+        capture_.exitRequested = false;
+        Exit();
+    }
     // The window may have been closed during a yield; showing it would create it again.
     if (wasVisible && IsLoaded()) Show();
 }

@@ -106,6 +106,28 @@ void AllowFromShell(HWND wnd, UINT message) {
     }
 }
 
+struct ModalSearch {
+    HWND main;
+    HWND found;
+};
+
+BOOL CALLBACK FindModalWindow(HWND wnd, LPARAM param) {
+    auto* search = reinterpret_cast<ModalSearch*>(param);
+    if (wnd == search->main || !::IsWindowVisible(wnd) || !::IsWindowEnabled(wnd)) return TRUE;
+    search->found = wnd;
+    return FALSE;
+}
+
+// The window that holds the program's input while a modal window is open: the modal dialog, or a
+// message above it. A modal window disables every other top-level window of the thread, the main
+// window included, whether it is the toolkit's modal form or a task-modal message box.
+HWND OpenModalWindow(HWND main) {
+    if (!main || ::IsWindowEnabled(main)) return nullptr;
+    ModalSearch search{main, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindModalWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }  // namespace
 
 void fmMain::PrepareTray() {
@@ -156,7 +178,15 @@ void fmMain::Form_MouseMove(int /*Button*/, int /*Shift*/, float X, float Y) {
     try {
         const short y = RoundToInt16(Y);
         const short x = RoundToInt16(X);
-        switch (TrayActionFor(GetMouseEvent(x, y), Visible())) {
+        const HWND modal = OpenModalWindow(hWnd());
+        const std::optional<float> message = GetMouseEvent(x, y);
+        switch (modal ? TrayActionWhileModal(message) : TrayActionFor(message, Visible())) {
+        case TrayAction::BringModalToFront:
+            // As the taskbar does for a program with a modal dialog: the user gets the dialog
+            // back, and nothing that could open a second one or end the program under it.
+            ::SetForegroundWindow(modal);
+            ::BringWindowToTop(modal);
+            return;
         case TrayAction::RestoreWindow:
             SetWindowStateNormal();
             Show();
@@ -197,7 +227,7 @@ void fmMain::mnuRestore_Click() {
     RemoveIcon();
 }
 
-bool fmMain::HandleTrayMessage(UINT message, WPARAM /*wParam*/, LPARAM lParam, LRESULT& result) {
+bool fmMain::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_MOUSEMOVE && tray_.iconUp) {
         // The shell's report: the mouse message on the icon in the low word of lParam, which the
         // form sees as a pixel column and hands on in twips. Scaled by a whole number of twips per
@@ -208,6 +238,13 @@ bool fmMain::HandleTrayMessage(UINT message, WPARAM /*wParam*/, LPARAM lParam, L
                        static_cast<float>(GET_Y_LPARAM(lParam)) * twipsPerPixel);
         result = 0;
         return true;
+    }
+    if (message == WM_ENDSESSION && wParam) {
+        // The session ends (log off, shut down) and the process with it, without a close
+        // request: the icon would otherwise stay in the shell until the mouse passes over it.
+        // As when the window is closed, the settings are not saved; only Exit saves them.
+        RemoveIcon();
+        return false;
     }
     if (tray_.taskbarCreated != 0 && message == tray_.taskbarCreated) {
         // The shell restarted (Explorer crashed or was updated) and forgot every icon: a program

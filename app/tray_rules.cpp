@@ -14,6 +14,8 @@ constexpr std::size_t kTipSize = 64;
 
 constexpr std::uint32_t kLeftButtonDoubleClick = 515;  // WM_LBUTTONDBLCLK
 constexpr std::uint32_t kRightButtonUp = 517;          // WM_RBUTTONUP
+constexpr std::uint32_t kClicks[] = {514, 515, 517,
+                                     518};  // WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONDBLCLK
 
 void PutLittleEndian(std::array<std::uint8_t, kTrayRecordSize>& record, std::size_t offset, std::uint32_t value) {
     for (std::size_t i = 0; i < 4; ++i) {
@@ -102,6 +104,14 @@ TrayAction TrayActionFor(std::optional<float> message, bool mainWindowVisible) {
 
 TrayAction TrayActionForMessage(std::uint32_t mouseMessage, bool mainWindowVisible) {
     return ActionFor(mouseMessage == kLeftButtonDoubleClick, mouseMessage == kRightButtonUp, mainWindowVisible);
+}
+
+TrayAction TrayActionWhileModal(std::optional<float> message) {
+    if (!message) return TrayAction::None;
+    for (std::uint32_t click : kClicks) {
+        if (*message == static_cast<float>(click)) return TrayAction::BringModalToFront;
+    }
+    return TrayAction::None;
 }
 
 }  // namespace kestrel

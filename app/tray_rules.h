@@ -59,7 +59,7 @@ float TrayTwipsPerPixel(int dpi);
 // reports the error and then treats the result as nothing (nullopt).
 std::optional<float> GetMouseEventNumber(std::int16_t xTwips, float twipsPerPixel);
 
-enum class TrayAction { None, RestoreWindow, PopupMenu };
+enum class TrayAction { None, RestoreWindow, PopupMenu, BringModalToFront };
 
 // Form_MouseMove's table: 515 (WM_LBUTTONDBLCLK) restores the main window
 // only while it is hidden; 517 (WM_RBUTTONUP) pops up the menu; 513, 514,
@@ -69,5 +69,13 @@ TrayAction TrayActionFor(std::optional<float> message, bool mainWindowVisible);
 // The same table for a window procedure that gets the shell's callback
 // itself; pass LOWORD(lParam), the mouse message.
 TrayAction TrayActionForMessage(std::uint32_t mouseMessage, bool mainWindowVisible);
+
+// While one of the program's modal windows is open (Options, the About
+// window from its button, a message), the icon answers as a program with a
+// modal dialog answers on the taskbar: a click with either button (a release,
+// 514 or 517, or a double click, 515 or 518) brings that window to the front.
+// Nothing else happens: no menu that could open a second dialog or end the
+// program under the first, no restore of the window the dialog disabled.
+TrayAction TrayActionWhileModal(std::optional<float> message);
 
 }  // namespace kestrel

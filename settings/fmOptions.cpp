@@ -15,6 +15,21 @@ namespace {
 
 namespace id = ids::fmOptions;
 
+// The size field holds a percentage; 32 characters leave room for any number a user means. A
+// stored text can be far longer (anyone who may save settings can write the shared key), and a
+// single-line edit control lays out and measures its whole line again at every change: a
+// megabyte there keeps the dialog from ever drawing.
+constexpr int kPercentFieldLength = 32;
+
+// The first kPercentFieldLength characters, without half a surrogate pair at the end.
+std::wstring CutToPercentField(std::wstring text) {
+    if (text.size() <= static_cast<size_t>(kPercentFieldLength)) return text;
+    size_t length = static_cast<size_t>(kPercentFieldLength);
+    if (IS_HIGH_SURROGATE(text[length - 1])) --length;
+    text.resize(length);
+    return text;
+}
+
 // The option buttons are laid out relative to their frame but are the dialog's own children, as
 // in any Windows dialog: a group box does not pass its children's notifications on.
 TwipsRect InFrame(const Frame& frame, const TwipsRect& twips) {
@@ -102,6 +117,8 @@ void fmOptions::CreateControls() {
     lblPercent.Create(*this, self, id::kLblPercent, L"Image size (%)", {2070, 1185, 1155, 255});
     lblPercent.SetSystemColors(COLOR_WINDOW, COLOR_WINDOWTEXT);
     txtPercent.Create(*this, self, id::kTxtPercent, L"100", {2235, 1500, 495, 285});
+    // Typing or pasting beyond the limit is cut there, with the usual beep.
+    ::SendMessageW(txtPercent.hWnd(), EM_SETLIMITTEXT, kPercentFieldLength, 0);
     cmdSpinUp.CreatePicture(*this, self, id::kCmdSpinUp, IDB_SPIN_UP, {2880, 1450, 200, 195});
     cmdSpinDn.CreatePicture(*this, self, id::kCmdSpinDn, IDB_SPIN_DOWN, {2880, 1650, 200, 195});
     cmdOK.CreateText(*this, self, id::kCmdOK, L"OK", {1320, 2040, 855, 375});
@@ -180,7 +197,9 @@ void fmOptions::Form_Load() {
         optLandscape.SetValue(true);
     }
 
-    txtPercent.SetText(main_.txtPercent.Text());
+    // The limit holds for the user's typing only; a longer stored text is shown cut, and read by
+    // its leading number as ever.
+    txtPercent.SetText(CutToPercentField(main_.txtPercent.Text()));
 
     if (main_.txtDest.Text() == L"1") {
         optPrinter.SetValue(true);

@@ -214,8 +214,9 @@ void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width
         dib = ReadBitmap(HandleFromBits<HBITMAP>(bitmap), HandleFromBits<HPALETTE>(palette));
     }
 
+    // A drawing of no size would only leave the page blank: no document, nothing for the queue.
+    if (across.length == 0 || down.length == 0) return;
     StartDocument();
-    if (across.length == 0 || down.length == 0) return;  // a drawing of no size leaves the page blank
 
     bool drawn = false;
     if (type == PICTYPE_BITMAP) {

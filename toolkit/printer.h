@@ -34,6 +34,9 @@ public:
     // Stretches the picture onto the page at (x, y) with that size, in the current scale unit;
     // (0, 0) is the top-left corner of the printable area. Starts the document if needed.
     void PaintPicture(IPictureDisp* picture, float x, float y, double width, double height);
+    // Whether a drawing has started the document and its page. A drawing of no size on the
+    // device starts neither.
+    bool PageStarted() const noexcept { return docStarted_; }
     // Ends the document: the page goes to the printer as one job. Without a drawing there is no
     // document and nothing is sent.
     void EndDoc();

@@ -73,9 +73,7 @@ void PrintTo(const SpinCase& c, std::ostream* os) {
 class SpinUpTest : public ::testing::TestWithParam<SpinCase> {};
 class SpinDownTest : public ::testing::TestWithParam<SpinCase> {};
 
-TEST_P(SpinUpTest, RaisesByOneBelowOneHundredWithinTheRange) {
-    EXPECT_EQ(SpinUp(GetParam().text), GetParam().result);
-}
+TEST_P(SpinUpTest, RaisesByOneBelowOneHundredWithinTheRange) { EXPECT_EQ(SpinUp(GetParam().text), GetParam().result); }
 
 TEST_P(SpinDownTest, LowersByOneAboveOneWithinTheRange) { EXPECT_EQ(SpinDown(GetParam().text), GetParam().result); }
 
@@ -96,16 +94,16 @@ INSTANTIATE_TEST_SUITE_P(Steps, SpinUpTest,
 INSTANTIATE_TEST_SUITE_P(Steps, SpinDownTest,
                          ::testing::Values(SpinCase{"2", " 1"}, SpinCase{"1", kUnchanged}, SpinCase{" 1", kUnchanged},
                                            SpinCase{" 0.5", kUnchanged}, SpinCase{"abc", kUnchanged},
-                                           SpinCase{"", kUnchanged}, SpinCase{"100", " 99"},
-                                           SpinCase{"100.5", " 99.5"}, SpinCase{"50abc", " 49"},
-                                           SpinCase{"-5", kUnchanged}, SpinCase{"1e400", kUnchanged},
-                                           SpinCase{"1,5", kUnchanged}, SpinCase{"2.25", " 1.25"}));
+                                           SpinCase{"", kUnchanged}, SpinCase{"100", " 99"}, SpinCase{"100.5", " 99.5"},
+                                           SpinCase{"50abc", " 49"}, SpinCase{"-5", kUnchanged},
+                                           SpinCase{"1e400", kUnchanged}, SpinCase{"1,5", kUnchanged},
+                                           SpinCase{"2.25", " 1.25"}));
 
 // A step that would leave 1..100 ends at the nearer end, whichever arrow was pressed: a fraction
 // or a stored size outside the range must not step to a size the page cannot hold.
 INSTANTIATE_TEST_SUITE_P(ClampedAfterTheStep, SpinUpTest,
-                         ::testing::Values(SpinCase{"99.5", " 100"}, SpinCase{"99.01", " 100"},
-                                           SpinCase{"-5", " 1"}, SpinCase{"-0.5", " 1"}, SpinCase{"-1e300", " 1"}));
+                         ::testing::Values(SpinCase{"99.5", " 100"}, SpinCase{"99.01", " 100"}, SpinCase{"-5", " 1"},
+                                           SpinCase{"-0.5", " 1"}, SpinCase{"-1e300", " 1"}));
 
 INSTANTIATE_TEST_SUITE_P(ClampedAfterTheStep, SpinDownTest,
                          ::testing::Values(SpinCase{"1.5", " 1"}, SpinCase{"1.99", " 1"}, SpinCase{"250", " 100"},

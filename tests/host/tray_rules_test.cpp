@@ -274,5 +274,25 @@ TEST(TrayActionDirect, OnlyTheExactMessageCounts) {
     EXPECT_EQ(TrayActionForMessage(517 + 0x10000, true), TrayAction::None);
 }
 
+struct ModalCase {
+    std::optional<float> message;
+    TrayAction action;
+};
+
+class TrayActionWhileModalTable : public ::testing::TestWithParam<ModalCase> {};
+
+TEST_P(TrayActionWhileModalTable, AClickBringsTheModalWindowForwardAndNothingElse) {
+    EXPECT_EQ(TrayActionWhileModal(GetParam().message), GetParam().action);
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, TrayActionWhileModalTable,
+                         ::testing::Values(ModalCase{517.0f, TrayAction::BringModalToFront},
+                                           ModalCase{514.0f, TrayAction::BringModalToFront},
+                                           ModalCase{515.0f, TrayAction::BringModalToFront},
+                                           ModalCase{518.0f, TrayAction::BringModalToFront},
+                                           ModalCase{513.0f, TrayAction::None}, ModalCase{516.0f, TrayAction::None},
+                                           ModalCase{512.0f, TrayAction::None}, ModalCase{517.5f, TrayAction::None},
+                                           ModalCase{std::nullopt, TrayAction::None}));
+
 }  // namespace
 }  // namespace kestrel
