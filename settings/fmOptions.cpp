@@ -177,6 +177,9 @@ bool fmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
     // before the window goes: both come ahead of the text field's lost-focus notification.
     if (message == WM_ACTIVATE) focusInDialog_ = LOWORD(wParam) != WA_INACTIVE;
     if (message == WM_CLOSE) focusInDialog_ = false;
+    // Text cut at the field's limit, typed or pasted: the user hears it. Wine's edit control only
+    // reports it.
+    if (message == WM_COMMAND && LOWORD(wParam) == id::kTxtPercent && HIWORD(wParam) == EN_MAXTEXT) app::Beep();
     return false;
 }
 

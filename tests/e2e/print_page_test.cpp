@@ -116,29 +116,6 @@ TEST(PrintedPage, PercentTextIsReadByItsLeadingNumber) {
     PrintAndMeasure(L"WidePortrait50abc", {600, 300, "P", "50abc", Sheet::kPortrait, 1732.41, 866.21});
 }
 
-TEST(PrintedPage, ZeroPercentSendsABlankPage) {
-    DeleteSettingsKey();
-    WriteSettings("2", "1", "P", "0");
-    DiscardPrintedPage();
-    KestrelProcess kestrel;
-    PatternWindow pattern(600, 300);
-    ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
-    Click(Child(kestrel.Main(), ids::fmMain::kCmdCapture));
-    const std::optional<std::string> page = WaitForPrintedPage();
-    ASSERT_TRUE(page) << "the page still goes to the printer";
-    const std::wstring postScript = PagesFolder() + L"\\ZeroPercent.ps";
-    {
-        std::ofstream copy(postScript.c_str(), std::ios::binary);
-        copy << *page;
-    }
-    const std::optional<Raster> rendered = RenderPage(postScript, L"ZeroPercent");
-    ASSERT_TRUE(rendered);
-    EXPECT_FALSE(InkBox(*rendered)) << "a drawing of no size leaves the page blank";
-    if (!::testing::Test::HasFailure()) ::DeleteFileW((PagesFolder() + L"\\ZeroPercent.ppm").c_str());
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(kestrel.Main()) != FALSE; }));
-    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr);
-}
-
 // On a 256-colour display the captured bitmap holds palette cells, and the picture a copy of the
 // system palette; the page must still show the colours the screen showed.
 TEST(PrintedPageOn8Bit, KeepsThePicturesColours) {

@@ -1,0 +1,84 @@
+// The size field holds at most 32 characters: typed, pasted or stored. A stored text of a
+// megabyte (anyone who may save settings can write the shared key) opens and closes Options in
+// moments, shown cut, and Kestrel stays responsive.
+#include "tests/e2e/capture_support.h"
+#include "tests/e2e/options_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+namespace kestrel::e2e {
+namespace {
+
+constexpr size_t kFieldLength = 32;
+
+bool Responsive(HWND wnd) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
+}
+
+TEST(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
+    const std::string stored = "25" + std::string((1u << 20) - 2, 'x');
+    DeleteSettingsKey();
+    WriteSettings("1", "1", "P", "");
+    WriteText("Percent", stored);
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    ASSERT_NE(main, nullptr);
+
+    const auto start = std::chrono::steady_clock::now();
+    HWND dialog = OpenOptions(kestrel);
+    ASSERT_NE(dialog, nullptr) << "Options did not open";
+    HWND field = Child(dialog, opt::kTxtPercent);
+    EXPECT_TRUE(Responsive(dialog));
+    const auto opened = std::chrono::steady_clock::now();
+    EXPECT_EQ(WindowText(field), std::wstring(stored.begin(), stored.begin() + kFieldLength));
+
+    ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "Options did not close";
+    EXPECT_TRUE(Responsive(main));
+    std::printf("[ INFO     ] Options with a 1 MiB Percent: open %lld ms, closed %lld ms after\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(opened - start).count()),
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - opened)
+                        .count()));
+    EXPECT_EQ(Field(main, ids::kTxtPercent).size(), stored.size()) << "closing without OK keeps the setting";
+
+    // OK takes the text as the field shows it.
+    dialog = OpenOptions(kestrel);
+    ASSERT_NE(dialog, nullptr);
+    Click(Child(dialog, opt::kCmdOK));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    EXPECT_EQ(Field(main, ids::kTxtPercent), std::wstring(stored.begin(), stored.begin() + kFieldLength));
+}
+
+TEST(OptionsSizeField, APasteOrTypingStopsAt32Characters) {
+    DeleteSettingsKey();
+    WriteSettings("1", "1", "P", "100");
+    KestrelProcess kestrel;
+    HWND dialog = OpenOptions(kestrel);
+    ASSERT_NE(dialog, nullptr);
+    HWND field = Child(dialog, opt::kTxtPercent);
+    const std::wstring forty = L"1234567890123456789012345678901234567890";
+
+    capture::PutTextOnClipboard(forty);
+    BellCounter bells;
+    PostMouseClick(field);
+    ::PostMessageW(field, EM_SETSEL, 0, -1);
+    ::PostMessageW(field, WM_PASTE, 0, 0);
+    Sync(dialog);
+    EXPECT_EQ(WindowText(field), forty.substr(0, kFieldLength)) << "a longer paste is cut";
+    if (bells.Listening()) EXPECT_EQ(bells.AtLeast(1), 1) << "with the usual beep";
+
+    TypeInto(field, forty);
+    Sync(dialog);
+    EXPECT_EQ(WindowText(field), forty.substr(0, kFieldLength)) << "typing stops at the limit";
+    ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    EXPECT_TRUE(kestrel.Running());
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
