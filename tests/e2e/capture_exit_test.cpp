@@ -15,7 +15,7 @@ TEST(CaptureThenExit, ExitDuringTheCaptureEndsKestrelOnceThePictureIsOnTheClipbo
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    SetField(main, ids::kTxtPercent, L"37");
+    SetField(main, ids::fmMain::kTxtPercent, L"37");
     PatternWindow pattern(PatternWindow::Kind::Captioned, 240, 160);
     ASSERT_TRUE(pattern.BringToFront());
 
@@ -25,8 +25,8 @@ TEST(CaptureThenExit, ExitDuringTheCaptureEndsKestrelOnceThePictureIsOnTheClipbo
         FrozenProcess frozen(kestrel.ProcessId());
         ASSERT_GT(frozen.Threads(), 0u);
         PressCapture(main);
-        ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(ids::kCmdExit, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(Child(main, ids::kCmdExit)));
+        ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(ids::fmMain::kCmdExit, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Child(main, ids::fmMain::kCmdExit)));
     }
     ASSERT_TRUE(PumpUntil([&] { return !kestrel.Running(); }, 20s)) << "Kestrel did not end";
     EXPECT_EQ(kestrel.WaitForExit(), 0u);

@@ -46,14 +46,14 @@ TEST(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
         static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(opened - start).count()),
         static_cast<long long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - opened).count()));
-    EXPECT_EQ(Field(main, ids::kTxtPercent).size(), stored.size()) << "closing without OK keeps the setting";
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent).size(), stored.size()) << "closing without OK keeps the setting";
 
     // OK takes the text as the field shows it.
     dialog = OpenOptions(kestrel);
     ASSERT_NE(dialog, nullptr);
     Click(Child(dialog, opt::kCmdOK));
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    const std::wstring kept = Field(main, ids::kTxtPercent);
+    const std::wstring kept = Field(main, ids::fmMain::kTxtPercent);
     ASSERT_LE(kept.size(), kFieldLength);
     EXPECT_EQ(kept, std::wstring(stored.begin(), stored.begin() + kFieldLength));
 }

@@ -48,10 +48,10 @@ TEST(PrintingZeroSize, NoPageOneMessageAndTheNextSizePrints) {
 
     for (const wchar_t* percent : {L"", L"0", L"abc"}) {
         SCOPED_TRACE(testing::Message() << "Percent \"" << Ascii(percent) << "\"");
-        SetField(main, ids::kTxtPercent, percent);
+        SetField(main, ids::fmMain::kTxtPercent, percent);
         DiscardPrintedPage();
         ASSERT_TRUE(pattern.TakeForegroundFrom(main));
-        Click(Child(main, ids::kCmdCapture));
+        Click(Child(main, ids::fmMain::kCmdCapture));
 
         HWND box = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 20s))
@@ -70,10 +70,10 @@ TEST(PrintingZeroSize, NoPageOneMessageAndTheNextSizePrints) {
     }
 
     // A size set right after prints as ever.
-    SetField(main, ids::kTxtPercent, L"25");
+    SetField(main, ids::fmMain::kTxtPercent, L"25");
     DiscardPrintedPage();
     ASSERT_TRUE(pattern.TakeForegroundFrom(main));
-    Click(Child(main, ids::kCmdCapture));
+    Click(Child(main, ids::fmMain::kCmdCapture));
     const std::optional<std::string> page = WaitForPrintedPage();
     ASSERT_TRUE(page) << "no page; message: " << Ascii(MessageBoxText(FindMessageBox(kestrel.ProcessId())));
     EXPECT_NE(page->find("%%Pages: 1"), std::string::npos);

@@ -18,7 +18,7 @@ bool Deliver(HWND wnd, UINT message, WPARAM wParam) {
 TEST_F(TrayEndSession, EndingTheSessionTakesTheIconDownAndSavesNothing) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
     WriteSettings("1", "1", "P", "50");
-    SetField(main_, ids::kTxtPercent, L"42");
+    SetField(main_, ids::fmMain::kTxtPercent, L"42");
 
     // Another program refused, and the session goes on: the icon stays.
     ASSERT_TRUE(Deliver(main_, WM_QUERYENDSESSION, 0));

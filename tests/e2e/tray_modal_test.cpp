@@ -27,7 +27,7 @@ BOOL CALLBACK CountClass(HWND wnd, LPARAM param) {
 
 // Every Options window of the process, shown or not.
 int OptionsWindows(const KestrelProcess& kestrel) {
-    WindowCount search{kestrel.ProcessId(), ids::options::kWindowClass, 0};
+    WindowCount search{kestrel.ProcessId(), ids::fmOptions::kWindowClass, 0};
     ::EnumWindows(CountClass, reinterpret_cast<LPARAM>(&search));
     return search.count;
 }
@@ -40,7 +40,7 @@ TEST_F(TrayWhileModal, ClicksOnTheIconBringOptionsForwardAndNothingElse) {
     ASSERT_NE(menu, nullptr);
     PickMenuItem(menu, MenuItem::Options);
     HWND options = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (options = kestrel_.FindTopLevel(ids::options::kWindowClass)) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (options = kestrel_.FindTopLevel(ids::fmOptions::kWindowClass)) != nullptr; }));
     ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
 
     // The user turns to another window, then clicks the icon with either button, or twice.
@@ -58,8 +58,8 @@ TEST_F(TrayWhileModal, ClicksOnTheIconBringOptionsForwardAndNothingElse) {
     }
 
     // A second Options request by another way than the disabled button opens no second dialog.
-    ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::kCmdOptions, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Child(main_, ids::kCmdOptions)));
+    ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::fmMain::kCmdOptions, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Child(main_, ids::fmMain::kCmdOptions)));
     EXPECT_TRUE(HoldsFor([&] { return OptionsWindows(kestrel_) == 1; }, 1s)) << "one Options window only";
 
     ::PostMessageW(options, WM_CLOSE, 0, 0);
