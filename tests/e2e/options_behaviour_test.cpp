@@ -128,10 +128,10 @@ TEST(OptionsSpin, StepByOneWithinOneToHundredAndWriteTheSignPosition) {
     };
     const Case cases[] = {
         {L"99", opt::kCmdSpinUp, L" 100"},     {L"100", opt::kCmdSpinUp, L"100"},   {L" 100", opt::kCmdSpinUp, L" 100"},
-        {L"99.5", opt::kCmdSpinUp, L" 100.5"}, {L"abc", opt::kCmdSpinUp, L" 1"},    {L"", opt::kCmdSpinUp, L" 1"},
+        {L"99.5", opt::kCmdSpinUp, L" 100"},   {L"abc", opt::kCmdSpinUp, L" 1"},    {L"", opt::kCmdSpinUp, L" 1"},
         {L"50abc", opt::kCmdSpinUp, L" 51"},   {L"2", opt::kCmdSpinDn, L" 1"},      {L"1", opt::kCmdSpinDn, L"1"},
-        {L"1.5", opt::kCmdSpinDn, L" 0.5"},    {L" 0.5", opt::kCmdSpinDn, L" 0.5"}, {L"abc", opt::kCmdSpinDn, L"abc"},
-        {L"100.5", opt::kCmdSpinDn, L" 99.5"},
+        {L"1.5", opt::kCmdSpinDn, L" 1"},      {L" 0.5", opt::kCmdSpinDn, L" 0.5"}, {L"abc", opt::kCmdSpinDn, L"abc"},
+        {L"100.5", opt::kCmdSpinDn, L" 99.5"}, {L"-5", opt::kCmdSpinUp, L" 1"},     {L"250", opt::kCmdSpinDn, L" 100"},
     };
     KestrelProcess kestrel;
     HWND dialog = OpenWith(kestrel, L"1", L"1", L"P", L"100");
