@@ -1,25 +1,93 @@
-// The floor of the footprint benchmark: the least a Win32 program with one visible window costs,
+// The floor of the footprint benchmarks: the least a Win32 program with one visible window costs,
 // built with the same compiler and flags as kestrel.exe. One window class, one empty captioned
 // window of about Kestrel's size, the message loop, nothing else.
 //
 // Built a second time as floor_themed.exe (KESTREL_FLOOR_THEMED) with Kestrel's manifest and one
 // push button: the common controls 6 that the manifest asks for are what a themed button costs,
 // and under Wine that is most of what separates Kestrel from the bare floor.
+//
+// Both also capture, the least that Kestrel's Capture command has to do: on WM_COMMAND with
+// kCaptureCommand (the themed button's click, or a command posted by the benchmark) the window
+// hides, lets the screen repaint, copies the entire screen (or, with "window" on the command line,
+// the window the user works in) into a compatible bitmap, puts that on the clipboard and shows
+// itself again. After captures the floor's memory is what the platform keeps for them.
+#include "toolkit/handles.h"
 #include "toolkit/win.h"
+
+#include <cwchar>
 
 namespace {
 
+using namespace kestrel;
+
+constexpr int kCaptureCommand = 1;
+
+bool g_activeWindow = false;
+HWND g_lastForeign = nullptr;  // the last window in front that was not this one
+
+void NoteForeground(HWND self) {
+    HWND front = ::GetForegroundWindow();
+    if (front && front != self) g_lastForeign = front;
+}
+
+void LetTheScreenRepaint() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void Capture(HWND self) {
+    NoteForeground(self);
+    ::ShowWindow(self, SW_HIDE);
+    LetTheScreenRepaint();
+    HWND target = g_activeWindow ? g_lastForeign : ::GetDesktopWindow();
+    RECT rect{};
+    if (target && ::IsWindow(target) && ::GetWindowRect(target, &rect)) {
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        UniqueBitmap bitmap;
+        {
+            WindowDc source = WindowDc::Whole(target);
+            UniqueDc memory(::CreateCompatibleDC(source.get()));
+            bitmap.reset(::CreateCompatibleBitmap(source.get(), width, height));
+            SelectionScope select(memory.get(), bitmap.get());
+            ::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+        }
+        if (bitmap && ::OpenClipboard(self)) {
+            ::EmptyClipboard();
+            if (::SetClipboardData(CF_BITMAP, bitmap.get())) static_cast<void>(bitmap.release());
+            ::CloseClipboard();
+        }
+    }
+    ::ShowWindow(self, SW_SHOW);
+}
+
 LRESULT CALLBACK FloorProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kCaptureCommand) {
+            Capture(wnd);
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) NoteForeground(wnd);
+        break;
+    case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
+    default:
+        break;
     }
     return ::DefWindowProcW(wnd, message, wParam, lParam);
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) {
+    g_activeWindow = commandLine && std::wcsstr(commandLine, L"window") != nullptr;
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = FloorProc;
     windowClass.hInstance = instance;
@@ -31,8 +99,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                                  CW_USEDEFAULT, CW_USEDEFAULT, 256, 90, nullptr, nullptr, instance, nullptr);
     if (!wnd) return 1;
 #ifdef KESTREL_FLOOR_THEMED
-    ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 8, 8, 41, 39, wnd, nullptr, instance,
-                      nullptr);
+    ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 8, 8, 41, 39, wnd,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCaptureCommand)), instance, nullptr);
 #endif
     ::ShowWindow(wnd, show);
     ::UpdateWindow(wnd);
