@@ -11,14 +11,14 @@
 // hides, lets the screen repaint, copies the entire screen (or, with "window" on the command line,
 // the window the user works in) into a compatible bitmap, puts that on the clipboard and shows
 // itself again. After captures the floor's memory is what the platform keeps for them.
-#include "toolkit/handles.h"
+//
+// The floor keeps to bare Win32 calls, without the toolkit's C++ handle owners, so that it costs
+// only what Win32 costs (they bring in the C++ library's exception support, 100 KB of program file).
 #include "toolkit/win.h"
 
 #include <cwchar>
 
 namespace {
-
-using namespace kestrel;
 
 constexpr int kCaptureCommand = 1;
 
@@ -47,19 +47,21 @@ void Capture(HWND self) {
     if (target && ::IsWindow(target) && ::GetWindowRect(target, &rect)) {
         const int width = rect.right - rect.left;
         const int height = rect.bottom - rect.top;
-        UniqueBitmap bitmap;
-        {
-            WindowDc source = WindowDc::Whole(target);
-            UniqueDc memory(::CreateCompatibleDC(source.get()));
-            bitmap.reset(::CreateCompatibleBitmap(source.get(), width, height));
-            SelectionScope select(memory.get(), bitmap.get());
-            ::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
-        }
+        HDC source = ::GetWindowDC(target);
+        HDC memory = ::CreateCompatibleDC(source);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(source, width, height);
+        HGDIOBJ previous = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        ::SelectObject(memory, previous);
+        ::DeleteDC(memory);
+        ::ReleaseDC(target, source);
+        bool placed = false;
         if (bitmap && ::OpenClipboard(self)) {
             ::EmptyClipboard();
-            if (::SetClipboardData(CF_BITMAP, bitmap.get())) static_cast<void>(bitmap.release());
+            placed = ::SetClipboardData(CF_BITMAP, bitmap) != nullptr;
             ::CloseClipboard();
         }
+        if (bitmap && !placed) ::DeleteObject(bitmap);
     }
     ::ShowWindow(self, SW_SHOW);
 }
