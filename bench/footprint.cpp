@@ -179,13 +179,26 @@ Parts MemoryParts(const Running& program, const std::wstring& exe) {
             if (path == "[heap]") {
                 part = kUnixHeap;
             } else if (path.empty() || path[0] == '[') {
+                // Wine maps some program files' sections as anonymous memory: the Windows side knows
+                // them as images.
                 MEMORY_BASIC_INFORMATION info{};
-                const bool windowsSide =
+                const bool known =
                     path.empty() &&
                     ::VirtualQueryEx(program.Process(), reinterpret_cast<void*>(static_cast<std::uintptr_t>(low)),
                                      &info, sizeof info) == sizeof info &&
                     info.State != MEM_FREE;
-                part = windowsSide ? kWindowsPrivate : kUnixOther;
+                wchar_t module[MAX_PATH] = {};
+                if (!known) {
+                    part = kUnixOther;
+                } else if (info.Type == MEM_IMAGE &&
+                           ::GetModuleBaseNameW(program.Process(), static_cast<HMODULE>(info.AllocationBase), module,
+                                                MAX_PATH)) {
+                    std::string name;
+                    for (const wchar_t* c = module; *c; ++c) name += static_cast<char>(*c);
+                    part = kImagePrefix + Lower(name);
+                } else {
+                    part = kWindowsPrivate;
+                }
             } else {
                 part = kImagePrefix + Lower(path.substr(path.find_last_of('/') + 1));
             }
@@ -392,7 +405,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     partRow("written pages of program files and DLLs, all", Sum(fair.idleParts, true), Sum(main.idleParts, true),
             Sum(fair.run.parts, true), Sum(main.run.parts, true));
-    // The files whose share differs by 16 KB or more, one row each.
+    // The files whose share differs by 8 KB or more, one row each.
     std::map<std::string, bool> names;
     for (const Parts* parts : {&fair.idleParts, &main.idleParts, &fair.run.parts, &main.run.parts}) {
         for (const auto& entry : *parts) {
@@ -403,7 +416,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::string& name = entry.first;
         const double idleDiff = double(part(main.idleParts, name)) - double(part(fair.idleParts, name));
         const double runDiff = double(part(main.run.parts, name)) - double(part(fair.run.parts, name));
-        if (std::abs(idleDiff) < 16 * 1024 && std::abs(runDiff) < 16 * 1024) continue;
+        if (std::abs(idleDiff) < 8 * 1024 && std::abs(runDiff) < 8 * 1024) continue;
         partRow("&nbsp;&nbsp;" + name, part(fair.idleParts, name), part(main.idleParts, name),
                 part(fair.run.parts, name), part(main.run.parts, name));
     }
