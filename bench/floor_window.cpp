@@ -9,8 +9,8 @@
 // Both also capture, the least that Kestrel's Capture command has to do: on WM_COMMAND with
 // kCaptureCommand (the themed button's click, or a command posted by the benchmark) the window
 // hides, lets the screen repaint, copies the entire screen (or, with "window" on the command line,
-// the window the user works in) into a compatible bitmap, puts that on the clipboard and shows
-// itself again. After captures the floor's memory is what the platform keeps for them.
+// the window the user works in) into a compatible bitmap, puts that on the clipboard and comes
+// back in front. After captures the floor's memory is what the platform keeps for them.
 //
 // The floor keeps to bare Win32 calls, without the toolkit's C++ handle owners, so that it costs
 // only what Win32 costs (they bring in the C++ library's exception support, 100 KB of program file).
@@ -63,7 +63,9 @@ void Capture(HWND self) {
         }
         if (bitmap && !placed) ::DeleteObject(bitmap);
     }
+    // Back in front, as Kestrel comes back.
     ::ShowWindow(self, SW_SHOW);
+    ::SetForegroundWindow(self);
 }
 
 LRESULT CALLBACK FloorProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
