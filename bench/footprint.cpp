@@ -7,7 +7,8 @@
 //   - where that memory is: the process's resident anonymous pages from /proc/PID/smaps (Wine's
 //     files are Linux files, the Z: drive reaches them), split into the Unix heap of Wine's
 //     Unix-side libraries (X11, the GDI engine), other Unix mappings, memory the Windows side
-//     allocated (VirtualQueryEx knows it) and written pages of each loaded program file;
+//     allocated (VirtualQueryEx knows it) and the private pages of each loaded program file (those
+//     it wrote, and under Wine all of a file whose sections are not page-aligned in the file);
 //   - time from CreateProcess to the main window being visible, median of several starts, the
 //     programs taking turns.
 // Prints Markdown tables. It asserts nothing: scripts/bench-footprint runs it under Wine.
@@ -149,7 +150,7 @@ using Parts = std::map<std::string, std::size_t>;
 constexpr char kUnixHeap[] = "Unix heap (glibc, Wine's Unix-side libraries)";
 constexpr char kUnixOther[] = "other Unix mappings";
 constexpr char kWindowsPrivate[] = "Windows-side private memory (heaps, stacks, VirtualAlloc)";
-constexpr char kImagePrefix[] = "written pages of ";
+constexpr char kImagePrefix[] = "private pages of ";
 
 Parts MemoryParts(const Running& program, const std::wstring& exe) {
     Parts parts;
@@ -403,7 +404,7 @@ int wmain(int argc, wchar_t** argv) {
         partRow(name, part(fair.idleParts, name), part(main.idleParts, name), part(fair.run.parts, name),
                 part(main.run.parts, name));
     }
-    partRow("written pages of program files and DLLs, all", Sum(fair.idleParts, true), Sum(main.idleParts, true),
+    partRow("private pages of program files and DLLs, all", Sum(fair.idleParts, true), Sum(main.idleParts, true),
             Sum(fair.run.parts, true), Sum(main.run.parts, true));
     // The files whose share differs by 8 KB or more, one row each.
     std::map<std::string, bool> names;
