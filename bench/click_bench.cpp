@@ -126,14 +126,31 @@ Sample CaptureOnce(HWND main, HWND target, SIZE expected) {
 }
 
 struct Series {
-    std::vector<double> toPicture, toWindow;
-    int rightSize = 0;
-    void Add(const Sample& sample) {
-        if (sample.toPicture >= 0) toPicture.push_back(sample.toPicture);
-        if (sample.toWindow >= 0) toWindow.push_back(sample.toWindow);
-        if (sample.rightSize) ++rightSize;
+    std::vector<Sample> samples;
+    std::vector<double> Times(double Sample::*which) const {
+        std::vector<double> times;
+        for (const Sample& sample : samples) {
+            if (sample.*which >= 0) times.push_back(sample.*which);
+        }
+        return times;
+    }
+    int RightSize() const {
+        int count = 0;
+        for (const Sample& sample : samples) count += sample.rightSize ? 1 : 0;
+        return count;
     }
 };
+
+// The ratio run by run, each Kestrel run against the floor run next to it in time: a burst of load
+// from elsewhere on the machine then falls on both sides of one ratio.
+double PairedRatio(const Series& kestrel, const Series& floor, double Sample::*which) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < kestrel.samples.size() && i < floor.samples.size(); ++i) {
+        const double k = kestrel.samples[i].*which, f = floor.samples[i].*which;
+        if (k >= 0 && f > 0) ratios.push_back(k / f);
+    }
+    return Median(ratios);
+}
 
 void Measure(const wchar_t* scopeArgument, bool entireScreen, const std::wstring& kestrelExe,
              const std::wstring& floorExe, int runs) {
@@ -157,18 +174,20 @@ void Measure(const wchar_t* scopeArgument, bool entireScreen, const std::wstring
     Series k, f;
     for (int i = 0; i < runs; ++i) {
         if (i % 2) {
-            k.Add(CaptureOnce(kestrel.Window(), target, expected));
-            f.Add(CaptureOnce(floor.Window(), target, expected));
+            k.samples.push_back(CaptureOnce(kestrel.Window(), target, expected));
+            f.samples.push_back(CaptureOnce(floor.Window(), target, expected));
         } else {
-            f.Add(CaptureOnce(floor.Window(), target, expected));
-            k.Add(CaptureOnce(kestrel.Window(), target, expected));
+            f.samples.push_back(CaptureOnce(floor.Window(), target, expected));
+            k.samples.push_back(CaptureOnce(kestrel.Window(), target, expected));
         }
     }
     if (target) ::DestroyWindow(target);
-    const double kp = Median(k.toPicture), fp = Median(f.toPicture), kw = Median(k.toWindow), fw = Median(f.toWindow);
     std::printf("| %s, %ld x %ld | %d | %.0f ms | %.0f ms | x%.2f | %.0f ms | %.0f ms | x%.2f | %d / %d |\n",
-                entireScreen ? "Entire screen" : "Active window", expected.cx, expected.cy, runs, kp, fp,
-                fp > 0 ? kp / fp : 0.0, kw, fw, fw > 0 ? kw / fw : 0.0, k.rightSize, f.rightSize);
+                entireScreen ? "Entire screen" : "Active window", expected.cx, expected.cy, runs,
+                Median(k.Times(&Sample::toPicture)), Median(f.Times(&Sample::toPicture)),
+                PairedRatio(k, f, &Sample::toPicture), Median(k.Times(&Sample::toWindow)),
+                Median(f.Times(&Sample::toWindow)), PairedRatio(k, f, &Sample::toWindow), k.RightSize(),
+                f.RightSize());
 }
 
 }  // namespace
@@ -195,8 +214,9 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: click_bench --kestrel K.exe --floor T.exe [--runs N]\n");
         return 2;
     }
-    std::printf("| Capture | Runs each | Click to picture: Kestrel (median) | Floor | Kestrel / floor | Click to "
-                "window back: Kestrel (median) | Floor | Kestrel / floor | Right size (Kestrel / floor) |\n");
+    std::printf("| Capture | Runs each | Click to picture: Kestrel (median) | Floor (median) | Kestrel / floor "
+                "(median of paired runs) | Click to window back: Kestrel | Floor | Kestrel / floor | Right size "
+                "(Kestrel / floor) |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     Measure(L"", true, kestrelExe, floorExe, runs);
     Measure(L"window", false, kestrelExe, floorExe, runs);
