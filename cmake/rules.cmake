@@ -41,4 +41,5 @@ set(KESTREL_FUZZ_SOURCES
   ${KESTREL_RULES_ROOT}/tests/fuzz/leading_number_fuzz.cpp
   ${KESTREL_RULES_ROOT}/tests/fuzz/page_fit_fuzz.cpp
   ${KESTREL_RULES_ROOT}/tests/fuzz/tray_rules_fuzz.cpp
+  ${KESTREL_RULES_ROOT}/tests/fuzz/window_area_fuzz.cpp
 )
