@@ -14,8 +14,8 @@ constexpr std::size_t kTipSize = 64;
 
 constexpr std::uint32_t kLeftButtonDoubleClick = 515;  // WM_LBUTTONDBLCLK
 constexpr std::uint32_t kRightButtonUp = 517;          // WM_RBUTTONUP
-constexpr std::uint32_t kClicks[] = {514, 515, 517,
-                                     518};  // WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONDBLCLK
+// WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONDBLCLK.
+constexpr std::uint32_t kClicks[] = {514, 515, 517, 518};
 
 void PutLittleEndian(std::array<std::uint8_t, kTrayRecordSize>& record, std::size_t offset, std::uint32_t value) {
     for (std::size_t i = 0; i < 4; ++i) {

@@ -16,9 +16,9 @@ namespace {
 namespace id = ids::fmOptions;
 
 // The size field holds a percentage; 32 characters leave room for any number a user means. A
-// stored text can be far longer (anyone who may save settings can write the shared key), and a
-// single-line edit control lays out and measures its whole line again at every change: a
-// megabyte there keeps the dialog from ever drawing.
+// stored text can be far longer (anyone who may save settings can write the shared key), and an
+// edit control lays out and measures its whole line: with a megabyte in it the dialog can stay
+// busy for minutes before it draws.
 constexpr int kPercentFieldLength = 32;
 
 // The first kPercentFieldLength characters, without half a surrogate pair at the end.
@@ -117,7 +117,7 @@ void fmOptions::CreateControls() {
     lblPercent.Create(*this, self, id::kLblPercent, L"Image size (%)", {2070, 1185, 1155, 255});
     lblPercent.SetSystemColors(COLOR_WINDOW, COLOR_WINDOWTEXT);
     txtPercent.Create(*this, self, id::kTxtPercent, L"100", {2235, 1500, 495, 285});
-    // Typing or pasting beyond the limit is cut there, with the usual beep.
+    // Typing or pasting beyond the limit is cut there.
     ::SendMessageW(txtPercent.hWnd(), EM_SETLIMITTEXT, kPercentFieldLength, 0);
     cmdSpinUp.CreatePicture(*this, self, id::kCmdSpinUp, IDB_SPIN_UP, {2880, 1450, 200, 195});
     cmdSpinDn.CreatePicture(*this, self, id::kCmdSpinDn, IDB_SPIN_DOWN, {2880, 1650, 200, 195});
