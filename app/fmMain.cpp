@@ -1,6 +1,7 @@
 #include "app/fmMain.h"
 
 #include "app/fmMain_ids.h"
+#include "app/running_instance.h"
 #include "resources/resource_ids.h"
 #include "settings/registry_store.h"
 #include "settings/setting_codes.h"
@@ -111,6 +112,11 @@ void fmMain::mnuOptions_Click() { cmdOptions.SetValue(true); }
 void fmMain::mnuCapture_Click() { cmdCapture.SetValue(true); }
 
 bool fmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == BringForwardMessage()) {
+        BringForward();
+        result = 0;
+        return true;
+    }
     return HandleCaptureMessage(message, wParam, lParam, result) || HandleTrayMessage(message, wParam, lParam, result);
 }
 

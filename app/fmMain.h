@@ -43,6 +43,8 @@ public:
     // (not Kestrel's, not the taskbar's). Call it before anything brings Kestrel to the front.
     void NoteForegroundWindow(HWND window) noexcept;
     void PrepareTray();
+    // Another start of Kestrel in this session asked for this one.
+    void BringForward();
 
     void Form_Load() override;
     void Form_QueryUnload() override;

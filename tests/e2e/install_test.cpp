@@ -4,6 +4,7 @@
 // uninstaller takes all of it away again. The installer is the 64-bit one that cpack makes beside
 // this test program before the suite runs (the CTest fixture "installer").
 #include "app/fmMain_ids.h"
+#include "app/running_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/e2e/driver.h"
 
@@ -354,6 +355,34 @@ TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
     EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
     EXPECT_FALSE(Exists(InstalledProgram()));
     EXPECT_FALSE(KeyExists(kSettingsKey));
+}
+
+// Setup and uninstall look for Kestrel's mutex, not for a window any program could make.
+TEST_F(Installer, SeeKestrelByItsMutexNotByAWindowClass) {
+    {
+        const std::wstring name = std::wstring(L"Global\\") + kRunningMutexName;
+        const HANDLE held = ::CreateMutexW(nullptr, FALSE, name.c_str());
+        ASSERT_NE(held, nullptr);
+        EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(2u));
+        EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(2u));
+        ::CloseHandle(held);
+        EXPECT_TRUE(Exists(InstalledProgram()));
+    }
+    // A window of Kestrel's class in a program that is not Kestrel.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = ids::fmMain::kWindowClass;
+    const ATOM atom = ::RegisterClassW(&wc);
+    ASSERT_NE(atom, 0);
+    HWND impostor = ::CreateWindowW(ids::fmMain::kWindowClass, L"Kestrel", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                    nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(impostor, nullptr);
+    EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(0u));
+    EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
+    EXPECT_FALSE(Exists(InstalledProgram()));
+    ::DestroyWindow(impostor);
+    ::UnregisterClassW(ids::fmMain::kWindowClass, wc.hInstance);
 }
 
 TEST_F(Installer, UninstallerRemovesTheProgramItsShortcutsItsEntryAndTheSettingsKey) {
