@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cwctype>
 #include <fstream>
 #include <iterator>
@@ -194,6 +195,110 @@ void MakeCanary() {
 void RemoveCanary() {
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kCanaryKey);
     ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kCanaryKey);
+}
+
+// A file or folder's security as far as the system stores it: owner, whether the DACL is
+// protected from inheritance, and its allow entries by SID string.
+struct FileSecurity {
+    std::wstring owner;
+    bool protectedDacl = false;
+    std::vector<std::pair<std::wstring, ACCESS_MASK>> allowed;
+    int otherEntries = 0;
+};
+
+std::optional<FileSecurity> ReadFileSecurity(const std::wstring& path) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    FileSecurity security;
+    wchar_t* text = nullptr;
+    if (owner && ::ConvertSidToStringSidW(owner, &text)) {
+        security.owner = text;
+        ::LocalFree(text);
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    security.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!::GetAce(dacl, i, &ace)) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) {
+            ++security.otherEntries;
+            continue;
+        }
+        if (::ConvertSidToStringSidW(&allowed->SidStart, &text)) {
+            security.allowed.emplace_back(text, allowed->Mask);
+            ::LocalFree(text);
+        }
+    }
+    ::LocalFree(descriptor);
+    return security;
+}
+
+bool SetFileSecurity(const std::wstring& path, const wchar_t* sddl, SECURITY_INFORMATION what) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+        return false;
+    }
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    ::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+    const DWORD status =
+        ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+    ::LocalFree(descriptor);
+    return status == ERROR_SUCCESS;
+}
+
+// Windows keeps a file's whole security descriptor. Wine 8 keeps only the POSIX mode bits: it
+// reports the Unix owner, SYSTEM, and an Everyone entry made from the "other" bits, and forgets the
+// owner set, the protection and every other entry.
+bool SystemKeepsFileSecurity() {
+    const std::wstring probe = L"C:\\KestrelSecurityProbe";
+    ::CreateDirectoryW(probe.c_str(), nullptr);
+    SetFileSecurity(probe, L"O:BAD:PAI(A;;FA;;;BA)(A;;FA;;;SY)",
+                    OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION);
+    const auto security = ReadFileSecurity(probe);
+    ::RemoveDirectoryW(probe.c_str());
+    return security && security->owner == L"S-1-5-32-544" && security->protectedDacl;
+}
+
+constexpr ACCESS_MASK kFileWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                                         FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+
+// Administrators and SYSTEM may do anything, Users read and execute, nobody else anything; where
+// the system keeps less than a whole descriptor, at least that nobody but the owner, Administrators
+// and SYSTEM may write.
+void ExpectAdministratorsOnlyMayWrite(const std::wstring& path, bool wholeDescriptor) {
+    SCOPED_TRACE(path);
+    const auto security = ReadFileSecurity(path);
+    ASSERT_TRUE(security.has_value());
+    ASSERT_FALSE(security->allowed.empty());
+    if (!wholeDescriptor) {
+        for (const auto& [sid, mask] : security->allowed) {
+            if (sid == L"S-1-5-32-544" || sid == L"S-1-5-18" || sid == security->owner) continue;
+            EXPECT_EQ(mask & kFileWriteRights, 0u) << sid << " may write";
+        }
+        return;
+    }
+    EXPECT_EQ(security->owner, L"S-1-5-32-544");
+    EXPECT_TRUE(security->protectedDacl) << "nothing inherited from the parent folder";
+    EXPECT_EQ(security->otherEntries, 0);
+    for (const auto& [sid, mask] : security->allowed) {
+        if (sid == L"S-1-5-32-544" || sid == L"S-1-5-18") {
+            EXPECT_EQ(mask, FILE_ALL_ACCESS) << sid;
+        } else {
+            EXPECT_EQ(sid, L"S-1-5-32-545") << "no one else";
+            EXPECT_EQ(mask, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE) << sid;
+        }
+    }
 }
 
 struct Shortcut {
@@ -383,6 +488,49 @@ TEST_F(Installer, SeeKestrelByItsMutexNotByAWindowClass) {
     EXPECT_FALSE(Exists(InstalledProgram()));
     ::DestroyWindow(impostor);
     ::UnregisterClassW(ids::fmMain::kWindowClass, wc.hInstance);
+}
+
+TEST_F(Installer, FolderOutsideProgramFilesIsWritableByAdministratorsOnly) {
+    const std::wstring folder = L"C:\\KestrelElsewhere";
+    const std::wstring uninstaller = folder + L"\\Uninstall.exe";
+    struct Cleanup {
+        std::wstring folder, uninstaller;
+        ~Cleanup() {
+            if (Exists(uninstaller)) RunProgram(uninstaller, L"/S _?=" + folder);
+            for (const wchar_t* name : {L"\\Uninstall.exe", L"\\kestrel.exe", L"\\README.md", L"\\LICENSE"}) {
+                ::DeleteFileW((folder + name).c_str());
+            }
+            ::RemoveDirectoryW(folder.c_str());
+        }
+    } cleanup{folder, uninstaller};
+    // An empty folder that everybody may change, as on the root of a second drive.
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(SetFileSecurity(folder, L"D:(A;OICI;FA;;;WD)", DACL_SECURITY_INFORMATION));
+    const bool wholeDescriptor = SystemKeepsFileSecurity();
+    if (!wholeDescriptor) std::printf("This system keeps only part of a file's security: checked what it keeps.\n");
+
+    ASSERT_EQ(RunProgram(InstallerPath(), L"/S /D=" + folder), std::optional<DWORD>(0u));
+    ASSERT_TRUE(Exists(folder + L"\\kestrel.exe"));
+    ExpectAdministratorsOnlyMayWrite(folder, wholeDescriptor);
+    ExpectAdministratorsOnlyMayWrite(folder + L"\\kestrel.exe", wholeDescriptor);
+    ExpectAdministratorsOnlyMayWrite(uninstaller, wholeDescriptor);
+}
+
+TEST_F(Installer, RefusesAFolderOutsideProgramFilesThatHoldsOtherFiles) {
+    const std::wstring folder = L"C:\\KestrelShared";
+    const std::wstring other = folder + L"\\notes.txt";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    { std::ofstream(other.c_str()) << "not Kestrel's"; }
+    const auto before = ReadFileSecurity(folder);
+    EXPECT_EQ(RunProgram(InstallerPath(), L"/S /D=" + folder), std::optional<DWORD>(2u));
+    EXPECT_FALSE(Exists(folder + L"\\kestrel.exe"));
+    EXPECT_TRUE(Contents(other) == std::vector<char>({'n', 'o', 't', ' ', 'K', 'e', 's', 't', 'r', 'e', 'l', '\'', 's'}));
+    const auto after = ReadFileSecurity(folder);
+    ASSERT_TRUE(before.has_value() && after.has_value());
+    EXPECT_EQ(before->protectedDacl, after->protectedDacl) << "its access rights are not the installer's";
+    EXPECT_EQ(before->allowed, after->allowed);
+    ::DeleteFileW(other.c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(Installer, UninstallerRemovesTheProgramItsShortcutsItsEntryAndTheSettingsKey) {
