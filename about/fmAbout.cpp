@@ -36,14 +36,8 @@ void fmAbout::CreateControls() {
     // Created in tab order: OK first, so that it has the focus when the window opens.
     cmdOK.CreateText(*this, self, ids::fmAbout::kCmdOK, L"OK", {2640, 2520, 735, 375});
     lstInfo.Create(*this, self, ids::fmAbout::kLstInfo, {90, 1350, 5865, 1035});
+    // The icon box does nothing when it has the focus and could not show it: no tab stop.
     Picture1.Create(*this, self, ids::fmAbout::kPicture1, {120, 240, 615, 615}, /*visible=*/true);
-    // The icon box is the last stop of the tab order. With no controls inside it for the dialog
-    // keys to lead into, it has to be a plain tab stop rather than a control parent, or the
-    // dialog manager passes over it.
-    HWND box = Picture1.hWnd();
-    const LONG_PTR boxExStyle = ::GetWindowLongPtrW(box, GWL_EXSTYLE);
-    ::SetWindowLongPtrW(box, GWL_EXSTYLE, boxExStyle & ~static_cast<LONG_PTR>(WS_EX_CONTROLPARENT));
-    ::SetWindowLongPtrW(box, GWL_STYLE, ::GetWindowLongPtrW(box, GWL_STYLE) | WS_TABSTOP);
     Label1.Create(*this, self, ids::fmAbout::kLabel1, L"Kestrel", {840, 120, 2295, 735});
     lblverLabel.Create(*this, self, ids::fmAbout::kLblverLabel, L"  Version:", {4320, 210, 720, 240});
     Label3.Create(*this, self, ids::fmAbout::kLabel3, L"  0.4.1", {4395, 450, 585, 225});

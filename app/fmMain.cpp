@@ -43,12 +43,12 @@ Form::Style fmMain::Describe() const {
 
 void fmMain::CreateControls() {
     HWND self = hWnd();
-    // Created in tab order.
-    cmdCapture.CreatePicture(*this, self, ids::fmMain::kCmdCapture, IDB_CAPTURE, {120, 120, 615, 585});
-    cmdOptions.CreatePicture(*this, self, ids::fmMain::kCmdOptions, IDB_OPTIONS, {840, 120, 615, 585});
-    cmdMinimize.CreatePicture(*this, self, ids::fmMain::kCmdMinimize, IDB_MINIMIZE, {1560, 120, 615, 585});
-    cmdAbout.CreatePicture(*this, self, ids::fmMain::kCmdAbout, IDB_ABOUT, {2280, 120, 615, 585});
-    cmdExit.CreatePicture(*this, self, ids::fmMain::kCmdExit, IDB_EXIT, {3000, 120, 615, 585});
+    // Created in tab order. Each picture button carries its command's name for screen readers.
+    cmdCapture.CreatePicture(*this, self, ids::fmMain::kCmdCapture, IDB_CAPTURE, {120, 120, 615, 585}, L"Capture");
+    cmdOptions.CreatePicture(*this, self, ids::fmMain::kCmdOptions, IDB_OPTIONS, {840, 120, 615, 585}, L"Options");
+    cmdMinimize.CreatePicture(*this, self, ids::fmMain::kCmdMinimize, IDB_MINIMIZE, {1560, 120, 615, 585}, L"Minimize");
+    cmdAbout.CreatePicture(*this, self, ids::fmMain::kCmdAbout, IDB_ABOUT, {2280, 120, 615, 585}, L"About");
+    cmdExit.CreatePicture(*this, self, ids::fmMain::kCmdExit, IDB_EXIT, {3000, 120, 615, 585}, L"Exit");
     Picture1.Create(*this, self, ids::fmMain::kPicture1, {1830, 15, 735, 615}, /*visible=*/false);
     txtScope.Create(*this, Picture1.hWnd(), ids::fmMain::kTxtScope, L"", {0, -15, 375, 285}, /*visible=*/false);
     txtDest.Create(*this, Picture1.hWnd(), ids::fmMain::kTxtDest, L"", {360, 15, 375, 285}, false);
@@ -117,7 +117,8 @@ bool fmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 0;
         return true;
     }
-    return HandleCaptureMessage(message, wParam, lParam, result) || HandleTrayMessage(message, wParam, lParam, result);
+    return HandleCaptureMessage(message, wParam, lParam, result) ||
+           HandleTrayMessage(message, wParam, lParam, result) || HandleKeyMessage(message, wParam, lParam, result);
 }
 
 }  // namespace kestrel

@@ -2,9 +2,10 @@
 // hidden text fields, the Capture command, start-up and Exit, and the notification-area icon.
 //
 // The handlers are spread over several files by subsystem (fmMain.cpp, fmMain_capture.cpp,
-// fmMain_tray.cpp, fmMain_options.cpp, fmMain_about.cpp); they are all members of this one form.
+// fmMain_tray.cpp, fmMain_keys.cpp, fmMain_options.cpp, fmMain_about.cpp); they are all members of this one form.
 #pragma once
 #include "app/capture_state.h"
+#include "app/key_state.h"
 #include "app/tray_state.h"
 #include "toolkit/form.h"
 
@@ -45,6 +46,8 @@ public:
     void PrepareTray();
     // Another start of Kestrel in this session asked for this one.
     void BringForward();
+    // Registers the system-wide keys (Ctrl+Print Screen).
+    void PrepareKeys();
 
     void Form_Load() override;
     void Form_QueryUnload() override;
@@ -71,9 +74,11 @@ private:
     [[noreturn]] void Exit();
     bool HandleCaptureMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool HandleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     CaptureState capture_;
     TrayState tray_;
+    KeyState keys_;
     std::unique_ptr<Form> about_;  // at most one About window, modal or modeless
     Form* options_ = nullptr;      // the Options dialog while it is open
 };

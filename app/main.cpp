@@ -26,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         main.Load();
         main.PrepareCapture();
         main.PrepareTray();
+        main.PrepareKeys();
         main.Show();
         return kestrel::app::Run();
     } catch (const std::exception& error) {

@@ -17,6 +17,7 @@ set(KESTREL_RULES_SOURCES
   ${KESTREL_RULES_ROOT}/capture/window_area.cpp
   ${KESTREL_RULES_ROOT}/capture/page_fit.cpp
   ${KESTREL_RULES_ROOT}/app/tray_rules.cpp
+  ${KESTREL_RULES_ROOT}/app/key_repeat.cpp
   ${KESTREL_RULES_ROOT}/toolkit/scale_units.cpp
   ${KESTREL_RULES_ROOT}/about/help_text.cpp
 )
@@ -30,6 +31,7 @@ set(KESTREL_HOST_TEST_SOURCES
   ${KESTREL_RULES_ROOT}/tests/host/page_fit_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/preview_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/tray_rules_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/key_repeat_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/scale_units_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/help_text_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/handle_bits_test.cpp

@@ -96,9 +96,10 @@ void Button::CreateText(Form& form, HWND container, int id, const std::wstring& 
     CreateChild(form, container, id, L"BUTTON", caption, WS_VISIBLE | BS_PUSHBUTTON, 0, twips, true);
 }
 
-void Button::CreatePicture(Form& form, HWND container, int id, int bitmapResource, const TwipsRect& twips) {
-    CreateChild(form, container, id, L"BUTTON", L"", WS_VISIBLE | BS_PUSHBUTTON | BS_BITMAP | BS_CENTER | BS_VCENTER, 0,
-                twips, true);
+void Button::CreatePicture(Form& form, HWND container, int id, int bitmapResource, const TwipsRect& twips,
+                           const std::wstring& accessibleName) {
+    CreateChild(form, container, id, L"BUTTON", accessibleName,
+                WS_VISIBLE | BS_PUSHBUTTON | BS_BITMAP | BS_CENTER | BS_VCENTER, 0, twips, true);
     picture_ = LoadBitmapResource(bitmapResource);
     ::SendMessageW(wnd_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
 }
@@ -131,7 +132,9 @@ void OptionButton::SetValue(bool selected) {
 }
 
 void OptionButton::OnCommand(WORD code) {
-    // Arrow keys inside a group and clicks both arrive as BN_CLICKED for a plain radio button.
+    // A click. Some systems' radio buttons also report one when the keyboard gives them the focus,
+    // which is what Form::StepOptionGroup does for an arrow key; running the handler for a button
+    // that is selected already then changes nothing.
     if (code == BN_CLICKED) SetValue(true);
 }
 

@@ -82,7 +82,10 @@ class Button : public Control {
 public:
     std::function<void()> onClick;
     void CreateText(Form& form, HWND container, int id, const std::wstring& caption, const TwipsRect& twips);
-    void CreatePicture(Form& form, HWND container, int id, int bitmapResource, const TwipsRect& twips);
+    // A picture button draws its bitmap and never its text, so the text carries the name that
+    // screen readers speak for it and nothing on the screen changes.
+    void CreatePicture(Form& form, HWND container, int id, int bitmapResource, const TwipsRect& twips,
+                       const std::wstring& accessibleName = std::wstring());
     // Pressing the button from code: setting its value to true runs its click handler at once.
     void SetValue(bool pressed);
     void OnCommand(WORD code) override;

@@ -15,7 +15,14 @@ Form* FormOf(HWND wnd) {
 bool app::TranslateDialogKeys(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
     HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (!root || !FormOf(root)) return false;
+    Form* form = root ? FormOf(root) : nullptr;
+    if (!form) return false;
+    // The dialog manager moves the focus within a group of options but selects the new one only
+    // for automatic radio buttons, and not on every system (Wine moves the focus alone). Every
+    // Windows dialog selects the option the arrow lands on.
+    if (msg.message == WM_KEYDOWN && ::GetKeyState(VK_MENU) >= 0 && form->StepOptionGroup(msg.hwnd, msg.wParam)) {
+        return true;
+    }
     return ::IsDialogMessageW(root, &msg) != FALSE;
 }
 

@@ -158,6 +158,39 @@ void Form::SelectOption(OptionButton& selected) {
     }
 }
 
+bool Form::StepOptionGroup(HWND focus, WPARAM key) {
+    int step = 0;
+    if (key == VK_DOWN || key == VK_RIGHT) {
+        step = 1;
+    } else if (key == VK_UP || key == VK_LEFT) {
+        step = -1;
+    } else {
+        return false;
+    }
+    OptionButton* current = nullptr;
+    for (Control* control : ordered_) {
+        auto* option = dynamic_cast<OptionButton*>(control);
+        if (option && option->hWnd() == focus) current = option;
+    }
+    if (!current) return false;
+    std::vector<OptionButton*> group;
+    size_t at = 0;
+    for (Control* control : ordered_) {
+        auto* option = dynamic_cast<OptionButton*>(control);
+        if (!option || option->Group() != current->Group()) continue;
+        if (option != current && (!option->Visible() || !option->Enabled())) continue;
+        if (option == current) at = group.size();
+        group.push_back(option);
+    }
+    const size_t count = group.size();
+    OptionButton* next = group[step > 0 ? (at + 1) % count : (at + count - 1) % count];
+    if (next == current) return true;
+    // The focus moves before the handler runs, as it does for a click.
+    next->SetFocus();
+    if (!next->Value()) next->SetValue(true);
+    return true;
+}
+
 void Form::Show() {
     if (!wnd_) Load();
     ::ShowWindow(wnd_, SW_SHOW);

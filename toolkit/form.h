@@ -66,6 +66,10 @@ public:
 
     void Register(Control& control);
     void SelectOption(OptionButton& selected);
+    // An arrow key pressed on an option button: the focus moves to the next (Down, Right) or the
+    // previous (Up, Left) option of its group, round at the ends, and selects it as a click does.
+    // False when `focus` is no option button or `key` no arrow.
+    bool StepOptionGroup(HWND focus, WPARAM key);
 
 protected:
     virtual Style Describe() const = 0;

@@ -243,14 +243,14 @@ void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
     const RECT lineRect = WindowRect(line);
     EXPECT_EQ(lineRect.bottom - lineRect.top, 1);
 
-    // Keyboard: OK has the focus, Tab goes on to the list, then the icon box, then back to OK.
+    // Keyboard: OK has the focus, Tab goes on to the list and back to OK; the icon box does nothing
+    // and takes no focus.
     HWND ok = Child(about, ids::fmAbout::kCmdOK);
     HWND list = Child(about, ids::fmAbout::kLstInfo);
-    HWND picture = Child(about, ids::fmAbout::kPicture1);
     EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s)) << "OK has the focus";
     EXPECT_EQ(::GetNextDlgTabItem(about, ok, FALSE), list);
-    EXPECT_EQ(::GetNextDlgTabItem(about, list, FALSE), picture);
-    EXPECT_EQ(::GetNextDlgTabItem(about, picture, FALSE), ok);
+    EXPECT_EQ(::GetNextDlgTabItem(about, list, FALSE), ok);
+    EXPECT_FALSE(::GetWindowLongPtrW(Child(about, ids::fmAbout::kPicture1), GWL_STYLE) & WS_TABSTOP);
     EXPECT_FALSE(::GetWindowLongPtrW(ok, GWL_STYLE) & BS_DEFPUSHBUTTON) << "OK is not the window's default button";
 }
 

@@ -44,6 +44,7 @@ TEST(MainWindow, LooksAsLaidOut) {
     // Five picture buttons, left to right, 720 twips apart, in tab order.
     const int buttons[] = {ids::fmMain::kCmdCapture, ids::fmMain::kCmdOptions, ids::fmMain::kCmdMinimize,
                            ids::fmMain::kCmdAbout, ids::fmMain::kCmdExit};
+    const wchar_t* const names[] = {L"Capture", L"Options", L"Minimize", L"About", L"Exit"};
     const RECT origin = ClientRectOnScreen(main);
     HWND tabOrder = ::GetWindow(main, GW_CHILD);
     for (int i = 0; i < 5; ++i) {
@@ -54,7 +55,7 @@ TEST(MainWindow, LooksAsLaidOut) {
         tabOrder = ::GetWindow(tabOrder, GW_HWNDNEXT);
         EXPECT_EQ(ClassName(button), L"Button");
         EXPECT_TRUE(::IsWindowVisible(button));
-        EXPECT_EQ(WindowText(button), L"") << "no caption";
+        EXPECT_EQ(WindowText(button), names[i]) << "the command's name, for screen readers; never drawn";
         EXPECT_TRUE(::GetWindowLongPtrW(button, GWL_STYLE) & BS_BITMAP);
         EXPECT_NE(::SendMessageW(button, BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "each button shows its picture";
         const RECT r = WindowRect(button);

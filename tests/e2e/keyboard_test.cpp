@@ -1,0 +1,234 @@
+// Kestrel without a mouse: Ctrl+Print Screen captures from wherever the user is, the arrow keys
+// choose within the Options groups, and a screen reader finds a name for every picture button.
+#include "app/fmMain_ids.h"
+#include "tests/e2e/capture_support.h"
+#include "tests/e2e/keyboard_support.h"
+#include "tests/e2e/options_driver.h"
+
+#include <gtest/gtest.h>
+#include <oleacc.h>
+
+#include <string>
+
+namespace kestrel::e2e {
+namespace {
+
+using namespace capture;
+
+// ---------------------------------------------------------------------------------------------
+// Ctrl+Print Screen
+
+struct CaptureKeyCase {
+    const char* name;
+    const char* scope;
+    bool inTray;
+};
+
+class CaptureKey : public ::testing::TestWithParam<CaptureKeyCase> {};
+
+// With the user's window in front, the key takes what the Capture button would take and leaves
+// Kestrel as it was: a shown window comes back, one in the notification area stays there.
+TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
+    const CaptureKeyCase& c = GetParam();
+    WriteSettings(c.scope, "2", "P", "100");
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    if (c.inTray) {
+        Click(Child(main, ids::fmMain::kCmdMinimize));
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
+    }
+    const bool entireScreen = std::string(c.scope) == "1";
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    PatternWindow pattern(entireScreen ? PatternWindow::Kind::FullScreenTopmost : PatternWindow::Kind::Captioned,
+                          entireScreen ? width : 301, entireScreen ? height : 203);
+    ASSERT_TRUE(pattern.BringToFront());
+
+    const DWORD sequence = ::GetClipboardSequenceNumber();
+    bool shownFromTray = false;
+    PressKeys(CaptureChord());
+    ASSERT_TRUE(PumpUntil([&] {
+        shownFromTray = shownFromTray || (c.inTray && ::IsWindowVisible(main));
+        return WaitForCaptureDone(main, sequence, !c.inTray, 0ms);
+    }));
+    const ClipboardPicture picture = ReadClipboardPicture();
+    if (entireScreen) {
+        ASSERT_TRUE(picture.hasBitmap);
+        ASSERT_EQ(picture.image.width, width);
+        ASSERT_EQ(picture.image.height, height);
+        EXPECT_EQ(Checksum(picture.image, 0, 0, width, height), Checksum(pattern.Pattern(), 0, 0, width, height))
+            << FirstDifference(pattern.Pattern(), picture.image, 0, 0);
+    } else {
+        ExpectWindowCapture(picture, pattern);
+    }
+    PumpFor(300ms);
+    EXPECT_EQ(::IsWindowVisible(main) != FALSE, !c.inTray);
+    EXPECT_FALSE(shownFromTray) << "the window in the notification area was shown";
+    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scopes, CaptureKey,
+                         ::testing::Values(CaptureKeyCase{"ActiveWindow", "2", false},
+                                           CaptureKeyCase{"EntireScreen", "1", false},
+                                           CaptureKeyCase{"ActiveWindowFromTheTray", "2", true},
+                                           CaptureKeyCase{"EntireScreenFromTheTray", "1", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A key held down repeats; one press is one capture all the same. From the notification area,
+// where the user's window keeps the foreground throughout: Wine matches a hot key's modifiers
+// against the key state of the thread in front, so once Kestrel's shown window takes the
+// foreground a Ctrl pressed before no longer counts and the repeats stop being hot keys.
+TEST(CaptureKeyHeld, CapturesOnce) {
+    WriteSettings("2", "2", "P", "100");
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    Click(Child(main, ids::fmMain::kCmdMinimize));
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
+    PatternWindow pattern(PatternWindow::Kind::Captioned, 240, 160);
+    ASSERT_TRUE(pattern.BringToFront());
+
+    // How far one capture moves the clipboard's sequence number.
+    const DWORD before = ::GetClipboardSequenceNumber();
+    PressKeys(CaptureChord());
+    ASSERT_TRUE(WaitForCaptureDone(main, before, false));
+    const DWORD afterOne = ::GetClipboardSequenceNumber();
+    ASSERT_EQ(::GetForegroundWindow(), pattern.hWnd());
+    PumpFor(1500ms);  // a new press, well apart from the first
+
+    HoldKeys(CaptureChord(), 1500ms);
+    ASSERT_TRUE(WaitForCaptureDone(main, afterOne, false));
+    PumpFor(1000ms);
+    EXPECT_EQ(::GetClipboardSequenceNumber() - afterOne, afterOne - before) << "exactly one more capture";
+    ExpectWindowCapture(ReadClipboardPicture(), pattern);
+}
+
+// Another program registered the key first: Kestrel starts as ever, without a word, and its
+// buttons capture; the key stays the other program's.
+TEST(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
+    WriteSettings("2", "2", "P", "100");
+    KeyHolder holder(MOD_CONTROL, VK_SNAPSHOT);
+    ASSERT_TRUE(holder.Registered());
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    PumpFor(500ms);
+    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId())) << "no message at start";
+    EXPECT_TRUE(::IsWindowVisible(main));
+
+    PatternWindow pattern(PatternWindow::Kind::Captioned, 220, 140);
+    ASSERT_TRUE(pattern.BringToFront());
+    const DWORD sequence = ::GetClipboardSequenceNumber();
+    PressKeys(CaptureChord());
+    EXPECT_TRUE(PumpUntil([&] { return holder.Presses() == 1; }, 5s)) << "the holder hears its key";
+    PumpFor(1000ms);
+    EXPECT_EQ(::GetClipboardSequenceNumber(), sequence) << "Kestrel did not capture";
+
+    PressCapture(main);
+    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    ExpectWindowCapture(ReadClipboardPicture(), pattern);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arrow keys in the Options groups
+
+// Each step presses a key on the control that has the focus, then expects the focus (and, for an
+// arrow, the selection) on `lands` and the preview control `shows` visible.
+struct ArrowStep {
+    UINT key;
+    int lands;
+    int shows;  // 0: nothing to look at
+};
+
+TEST(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
+    WriteSettings("1", "2", "P", "100");
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    HWND dialog = OpenOptions(kestrel);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, opt::kOptScreen); }));
+
+    const ArrowStep steps[] = {
+        {VK_DOWN, opt::kOptWindow, opt::kImgWindow},
+        {VK_UP, opt::kOptScreen, opt::kImgScreen},
+        {VK_UP, opt::kOptWindow, opt::kImgWindow},  // round from the first to the last
+        {VK_TAB, opt::kOptClipboard, 0},
+        {VK_UP, opt::kOptPrinter, opt::kRectPortrait},
+        {VK_TAB, opt::kOptPortrait, 0},
+        {VK_DOWN, opt::kOptLandscape, opt::kRectLandscape},
+    };
+    for (const ArrowStep& step : steps) {
+        SCOPED_TRACE(step.lands);
+        PostKey(FocusOf(dialog), step.key);
+        Sync(dialog);
+        EXPECT_EQ(FocusOf(dialog), Child(dialog, step.lands)) << "the focus moved";
+        if (step.key == VK_TAB) continue;
+        EXPECT_TRUE(IsChecked(Child(dialog, step.lands))) << "the option it lands on is selected";
+        if (step.shows) EXPECT_TRUE(::IsWindowVisible(Child(dialog, step.shows))) << "the preview follows";
+    }
+    // What the user sees: the landscape page reaches beside where a portrait page would end.
+    EXPECT_TRUE(WaitFor([&] { return DialogPixel(dialog, 3900, 1267) == RGB(255, 255, 255); }, 3s));
+    ExpectSizeControlsEnabled(dialog, true);
+
+    Click(Child(dialog, opt::kCmdOK));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"2");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
+    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"L");
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
+    Click(Child(main, ids::fmMain::kCmdExit));
+    ASSERT_EQ(kestrel.WaitForExit(), std::optional<DWORD>(0u));
+    EXPECT_EQ(ReadRawValue("Scope").value_or(RawValue{}).Text(), "2");
+    EXPECT_EQ(ReadRawValue("Destination").value_or(RawValue{}).Text(), "1");
+    EXPECT_EQ(ReadRawValue("Orientation").value_or(RawValue{}).Text(), "L");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Names for a screen reader
+
+// What a screen reader announces for a control: its accessible name, or its window text where the
+// platform has no accessibility object for it.
+std::wstring SpokenName(HWND control) {
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::wstring name = WindowText(control) + L" (window text)";
+    IAccessible* accessible = nullptr;
+    if (SUCCEEDED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&accessible))) &&
+        accessible) {
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        name = SUCCEEDED(accessible->get_accName(self, &text)) && text ? std::wstring(text) : L"";
+        ::SysFreeString(text);
+        accessible->Release();
+    }
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    return name;
+}
+
+TEST(MainWindowNames, EachPictureButtonIsNamedForItsCommandAndLooksAsBefore) {
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    const std::pair<int, const wchar_t*> buttons[] = {{ids::fmMain::kCmdCapture, L"Capture"},
+                                                      {ids::fmMain::kCmdOptions, L"Options"},
+                                                      {ids::fmMain::kCmdMinimize, L"Minimize"},
+                                                      {ids::fmMain::kCmdAbout, L"About"},
+                                                      {ids::fmMain::kCmdExit, L"Exit"}};
+    PumpFor(300ms);
+    for (const auto& [id, name] : buttons) {
+        SCOPED_TRACE(id);
+        HWND button = Child(main, id);
+        EXPECT_EQ(SpokenName(button), name);
+        // The same pixels with the name and without it: the name is never drawn.
+        const RECT r = WindowRect(button);
+        const Image named = ScreenImage(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        SetWindowTextRemote(button, L"");
+        ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        PumpFor(300ms);
+        const Image nameless = ScreenImage(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        EXPECT_EQ(CountDifferences(named, nameless, 0, 0), 0) << FirstDifference(named, nameless, 0, 0);
+        SetWindowTextRemote(button, name);
+    }
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
