@@ -3,6 +3,7 @@
 #include "capture/print_fitted.h"
 #include "capture/screen_capture.h"
 #include "settings/leading_number.h"
+#include "settings/setting_codes.h"
 #include "toolkit/application.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/printer.h"
@@ -109,8 +110,8 @@ void fmMain::cmdCapture_Click() {
     try {
         app::DoEvents();
         if (wasVisible) WaitForCompositor();
-        const bool toPrinter = txtDest.Text() == L"1";
-        Picture1.SetPicture(txtScope.Text() == L"1" ? GrabEntireScreen() : GrabActiveWindow(history));
+        const bool toPrinter = DestinationFromText(txtDest.Text()) == Destination::Printer;
+        Picture1.SetPicture(ScopeFromText(txtScope.Text()) == Scope::EntireScreen ? GrabEntireScreen() : GrabActiveWindow(history));
         app::DoEvents();
         if (toPrinter) {
             const float percent = ToSingle(LeadingNumber(Narrow(txtPercent.Text())));

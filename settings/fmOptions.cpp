@@ -184,7 +184,7 @@ bool fmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
 }
 
 void fmOptions::Form_Load() {
-    if (main_.txtScope.Text() == L"1") {
+    if (ScopeFromText(main_.txtScope.Text()) == Scope::EntireScreen) {
         optScreen.SetValue(true);
         optWindow.SetValue(false);
     } else {
@@ -192,7 +192,7 @@ void fmOptions::Form_Load() {
         optWindow.SetValue(true);
     }
 
-    if (main_.txtOrientation.Text() == L"P") {
+    if (OrientationFromText(main_.txtOrientation.Text()) == Orientation::Portrait) {
         optPortrait.SetValue(true);
         optLandscape.SetValue(false);
     } else {
@@ -204,7 +204,7 @@ void fmOptions::Form_Load() {
     // its leading number as ever.
     txtPercent.SetText(CutToPercentField(main_.txtPercent.Text()));
 
-    if (main_.txtDest.Text() == L"1") {
+    if (DestinationFromText(main_.txtDest.Text()) == Destination::Printer) {
         optPrinter.SetValue(true);
         optClipboard.SetValue(false);
         EnableSizeAndOrientation(true);

@@ -2,14 +2,14 @@
 
 namespace kestrel {
 
-Scope ScopeFromText(std::string_view text) noexcept { return text == "1" ? Scope::EntireScreen : Scope::ActiveWindow; }
+Scope ScopeFromText(std::wstring_view text) noexcept { return text == L"1" ? Scope::EntireScreen : Scope::ActiveWindow; }
 
-Destination DestinationFromText(std::string_view text) noexcept {
-    return text == "1" ? Destination::Printer : Destination::Clipboard;
+Destination DestinationFromText(std::wstring_view text) noexcept {
+    return text == L"1" ? Destination::Printer : Destination::Clipboard;
 }
 
-Orientation OrientationFromText(std::string_view text) noexcept {
-    return text == "P" ? Orientation::Portrait : Orientation::Landscape;
+Orientation OrientationFromText(std::wstring_view text) noexcept {
+    return text == L"P" ? Orientation::Portrait : Orientation::Landscape;
 }
 
 std::string_view ScopeCode(Scope scope) noexcept { return scope == Scope::EntireScreen ? "1" : "2"; }

@@ -16,12 +16,13 @@ enum class Scope { EntireScreen, ActiveWindow };
 enum class Destination { Printer, Clipboard };
 enum class Orientation { Portrait, Landscape };
 
+// The texts of the main window's fields, as they are.
 // "1" -> EntireScreen, anything else -> ActiveWindow.
-Scope ScopeFromText(std::string_view text) noexcept;
+Scope ScopeFromText(std::wstring_view text) noexcept;
 // "1" -> Printer, anything else -> Clipboard.
-Destination DestinationFromText(std::string_view text) noexcept;
+Destination DestinationFromText(std::wstring_view text) noexcept;
 // "P" -> Portrait, anything else -> Landscape.
-Orientation OrientationFromText(std::string_view text) noexcept;
+Orientation OrientationFromText(std::wstring_view text) noexcept;
 
 // The codes written back: "1"/"2", "1"/"2", "P"/"L".
 std::string_view ScopeCode(Scope scope) noexcept;
