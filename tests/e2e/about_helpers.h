@@ -59,25 +59,4 @@ inline std::vector<std::wstring> ListItems(HWND list) {
     return items;
 }
 
-inline LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(wnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-// The control that has the keyboard focus on that window's thread.
-inline HWND FocusOf(HWND wnd) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &info)) return nullptr;
-    return info.hwndFocus;
-}
-
-// A key pressed and released while `target` has the focus, as the keyboard delivers it.
-inline void PressKey(HWND target, UINT key) {
-    const UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-    ::PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
-    ::PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
-}
-
 }  // namespace kestrel::e2e

@@ -5,76 +5,31 @@
 
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
-
 namespace kestrel::e2e {
 namespace {
 
-// The notification-area icon and its menu are another part of Kestrel. Until they are in place,
-// these tests skip where the icon or its menu does not appear; once they are, a missing icon or
-// menu is a failure.
-constexpr bool kTrayInPlace = true;
-
-#define REQUIRE_TRAY(condition, what)                                                                          \
-    do {                                                                                                       \
-        if (!(condition)) {                                                                                    \
-            if (!kTrayInPlace) GTEST_SKIP() << (what) << " did not appear: the tray icon is not in place yet"; \
-            FAIL() << (what) << " did not appear";                                                             \
-        }                                                                                                      \
-    } while (false)
-
-// Items of the main window's menu, top to bottom.
-enum TrayItem { kExit = 0, kRestore = 1, kOptions = 2, kAbout = 3, kCapture = 4, kItemCount = 5 };
-
-// Whether Kestrel's icon (main window, identifier 1) is in the notification area: the shell
-// accepts a change to an icon only while it is there. The change asked for here changes nothing.
-bool TrayIconUp(HWND main) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof data;
-    data.hWnd = main;
-    data.uID = 1;
-    data.uFlags = 0;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
-
-bool MinimizeToTray(const KestrelProcess& kestrel) {
-    HWND main = kestrel.Main();
-    const std::vector<HWND> iconsBefore = ShellIconWindows();
-    Click(Child(main, ids::fmMain::kCmdMinimize));
-    if (!WaitFor([&] { return !::IsWindowVisible(main) && TrayIconUp(main); }, 5s)) return false;
-    // A fresh Wine session builds its notification area with the first icon, and the activations
-    // that come with it close a menu opened in that moment: wait until the icon shows, as a user
-    // sees it before clicking.
-    WaitFor([&] { return NewIconWindow(iconsBefore) != nullptr; }, 3s);
-    ::Sleep(500);
-    return true;
-}
-
-// Releases the right button over the icon, as the shell reports it (callback message 512 with
-// the mouse message in lParam), and picks an item of the menu that pops up. The menu belongs to
-// Kestrel, whose menu handle another process cannot read: the item is clicked at its place in
-// the menu window, in screen coordinates as a tracked menu expects them.
-bool ChooseFromTrayMenu(const KestrelProcess& kestrel, TrayItem item) {
-    ::PostMessageW(kestrel.Main(), WM_MOUSEMOVE, 0, MAKELPARAM(WM_RBUTTONUP, 0));
-    HWND menu = nullptr;
-    if (!WaitFor([&] { return (menu = kestrel.FindTopLevel(L"#32768")) != nullptr; }, 5s)) return false;
-    const RECT client = ClientRectOnScreen(menu);
-    const int itemHeight = (client.bottom - client.top) / kItemCount;
-    const LPARAM at = MAKELPARAM((client.left + client.right) / 2, client.top + itemHeight * item + itemHeight / 2);
+// Releases the right button over the icon, as the shell reports it, and clicks an item of the menu
+// that pops up at its place in the menu window (in screen coordinates, as a tracked menu expects).
+bool ChooseFromTrayMenu(const KestrelProcess& kestrel, MenuItem item) {
+    PostShellCallback(kestrel.Main(), WM_RBUTTONUP);
+    HWND menu = WaitForMenu(kestrel);
+    if (!menu) return false;
+    const POINT centre = MenuItemCentre(menu, item);
+    const LPARAM at = MAKELPARAM(centre.x, centre.y);
     ::PostMessageW(menu, WM_MOUSEMOVE, 0, at);
     ::PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::PostMessageW(menu, WM_LBUTTONUP, 0, at);
-    return WaitFor([&] { return kestrel.FindTopLevel(L"#32768") == nullptr; }, 5s);
+    return WaitFor([&] { return !MenuIsUp(kestrel); }, 5s);
 }
 
 TEST(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    REQUIRE_TRAY(MinimizeToTray(kestrel), "the tray icon");
+    ASSERT_TRUE(MinimizeToTray(kestrel)) << "the tray icon did not appear";
 
     for (const bool byCloseBox : {false, true}) {
         SCOPED_TRACE(byCloseBox ? "closed with the close box" : "closed with OK");
-        REQUIRE_TRAY(ChooseFromTrayMenu(kestrel, kAbout), "the tray menu");
+        ASSERT_TRUE(ChooseFromTrayMenu(kestrel, MenuItem::About)) << "the tray menu did not appear";
         HWND about = WaitForAbout(kestrel);
         ASSERT_NE(about, nullptr) << "About from the tray menu opens the About window";
         EXPECT_EQ(WindowText(about), L"About");
@@ -94,15 +49,15 @@ TEST(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
         ::Sleep(300);
         EXPECT_TRUE(kestrel.Running()) << "closing About never ends the program, also not from the tray";
         EXPECT_FALSE(::IsWindowVisible(main)) << "the main window stays in the tray";
-        EXPECT_TRUE(TrayIconUp(main)) << "the icon stays up";
+        EXPECT_TRUE(ShellHasIcon(main)) << "the icon stays up";
     }
 }
 
 TEST(AboutFromTray, OneAboutWindowAtMost) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    REQUIRE_TRAY(MinimizeToTray(kestrel), "the tray icon");
-    REQUIRE_TRAY(ChooseFromTrayMenu(kestrel, kAbout), "the tray menu");
+    ASSERT_TRUE(MinimizeToTray(kestrel)) << "the tray icon did not appear";
+    ASSERT_TRUE(ChooseFromTrayMenu(kestrel, MenuItem::About)) << "the tray menu did not appear";
     HWND about = WaitForAbout(kestrel);
     ASSERT_NE(about, nullptr);
     HWND list = Child(about, ids::fmAbout::kLstInfo);
@@ -111,7 +66,7 @@ TEST(AboutFromTray, OneAboutWindowAtMost) {
     ASSERT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
 
     // Asked again from the tray: the open window is shown again, neither created nor filled anew.
-    REQUIRE_TRAY(ChooseFromTrayMenu(kestrel, kAbout), "the tray menu");
+    ASSERT_TRUE(ChooseFromTrayMenu(kestrel, MenuItem::About)) << "the tray menu did not appear";
     ::Sleep(300);
     EXPECT_EQ(AllAboutWindows(kestrel), std::vector<HWND>{about});
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 5) << "the list was not filled again";
@@ -119,7 +74,7 @@ TEST(AboutFromTray, OneAboutWindowAtMost) {
 
     // Restored, the main window's About button asks for a modal About while the modeless one is
     // open: the open window comes forward instead, and nothing goes modal.
-    REQUIRE_TRAY(ChooseFromTrayMenu(kestrel, kRestore), "the tray menu");
+    ASSERT_TRUE(ChooseFromTrayMenu(kestrel, MenuItem::Restore)) << "the tray menu did not appear";
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }, 5s));
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }, 5s)) << "the restored window is in front";
     Click(Child(main, ids::fmMain::kCmdAbout));

@@ -2,6 +2,7 @@
 // its texts and help list read from outside, the modal showing, and the ways to close it.
 #include "about/help_text.h"
 #include "tests/e2e/about_helpers.h"
+#include "tests/e2e/pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -85,60 +86,11 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-// Screen pixels, or pixels the test draws itself, as 0xRRGGBB values row by row.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> data;
-    bool operator==(const Pixels& other) const {
-        return width == other.width && height == other.height && data == other.data;
-    }
-    int Differences(const Pixels& other) const {
-        if (width != other.width || height != other.height) return width * height;
-        int count = 0;
-        for (size_t i = 0; i < data.size(); ++i) count += data[i] != other.data[i];
-        return count;
-    }
-};
-
-template <typename Draw>
-Pixels DrawPixels(int width, int height, Draw draw) {
-    Pixels pixels{width, height, {}};
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, dib);
-    draw(memory, screen);
-    ::GdiFlush();
-    const auto* source = static_cast<const std::uint32_t*>(bits);
-    pixels.data.assign(source, source + static_cast<size_t>(width) * height);
-    for (std::uint32_t& p : pixels.data) p &= 0xFFFFFF;
-    ::SelectObject(memory, old);
-    ::DeleteObject(dib);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-Pixels ScreenPixels(const RECT& area) {
-    return DrawPixels(area.right - area.left, area.bottom - area.top, [&](HDC memory, HDC screen) {
-        ::BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
-    });
-}
-
 // What a left-aligned label of that size shows with that font, on the dialog face colour.
-Pixels LabelPixels(int width, int height, const std::wstring& text, const wchar_t* face, double points, int weight,
-                   bool italic, BYTE family) {
-    return DrawPixels(width, height, [&](HDC memory, HDC) {
+Image LabelPixels(int width, int height, const std::wstring& text, const wchar_t* face, double points, int weight,
+                  bool italic, BYTE family) {
+    return Render(width, height, ::GetSysColor(COLOR_BTNFACE), [&](HDC memory, HDC) {
         RECT all{0, 0, width, height};
-        ::FillRect(memory, &all, ::GetSysColorBrush(COLOR_BTNFACE));
         LOGFONTW lf{};
         lf.lfHeight = -static_cast<LONG>(std::lround(points * ScreenDpi() / 72.0));
         lf.lfWeight = weight;
@@ -154,29 +106,6 @@ Pixels LabelPixels(int width, int height, const std::wstring& text, const wchar_
         ::SelectObject(memory, old);
         ::DeleteObject(font);
     });
-}
-
-// The program icon's 32 x 32 image as the program file carries it, drawn on the dialog face.
-Pixels IconPixels() {
-    const std::wstring exe = BuildFolder() + L"\\kestrel.exe";
-    HMODULE file = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    HICON icon = static_cast<HICON>(::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
-    Pixels pixels = DrawPixels(32, 32, [&](HDC memory, HDC) {
-        RECT all{0, 0, 32, 32};
-        ::FillRect(memory, &all, ::GetSysColorBrush(COLOR_BTNFACE));
-        ::DrawIconEx(memory, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
-    });
-    ::DestroyIcon(icon);
-    ::FreeLibrary(file);
-    return pixels;
-}
-
-// Waits until the screen shows `expected` at `area` (the window may still be painting).
-::testing::AssertionResult ScreenShows(const RECT& area, const Pixels& expected) {
-    Pixels seen;
-    if (WaitFor([&] { return (seen = ScreenPixels(area)) == expected; }, 5s)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << seen.Differences(expected) << " of " << expected.data.size()
-                                         << " pixels differ";
 }
 
 struct ControlLayout {
@@ -257,7 +186,7 @@ void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
 void ExpectDrawnAsLaidOut(HWND about) {
     // The icon at its own 32 x 32 pixels in the top-left corner of the icon box.
     RECT box = WindowRect(Child(about, ids::fmAbout::kPicture1));
-    EXPECT_TRUE(ScreenShows(RECT{box.left, box.top, box.left + 32, box.top + 32}, IconPixels())) << "icon";
+    EXPECT_TRUE(ScreenShows(RECT{box.left, box.top, box.left + 32, box.top + 32}, IconImage(ProgramIcon(32), 32, ::GetSysColor(COLOR_BTNFACE)))) << "icon";
 
     struct LabelFont {
         int id;
@@ -277,7 +206,7 @@ void ExpectDrawnAsLaidOut(HWND about) {
         SCOPED_TRACE(font.id);
         HWND label = Child(about, font.id);
         const RECT r = WindowRect(label);
-        const Pixels expected = LabelPixels(r.right - r.left, r.bottom - r.top, WindowText(label), font.face,
+        const Image expected = LabelPixels(r.right - r.left, r.bottom - r.top, WindowText(label), font.face,
                                             font.points, font.weight, font.italic, font.family);
         EXPECT_TRUE(ScreenShows(r, expected));
     }

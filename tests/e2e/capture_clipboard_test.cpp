@@ -11,67 +11,22 @@ namespace {
 
 using namespace capture;
 
-// Waits for Kestrel's message box and returns it.
-HWND WaitForMessageBox(const KestrelProcess& kestrel) {
-    HWND box = nullptr;
-    PumpUntil([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 10s);
-    return box;
-}
-
 std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 void Dismiss(HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); }
 
-// Which of the system's message box icons a box shows, judged by the pixels on the screen (an
-// icon handle of another process cannot be drawn here).
-std::string IconShown(HWND box) {
-    HWND control = MessageBoxIconControl(box);
-    if (!control) return "none";
-    const int size = ::GetSystemMetrics(SM_CXICON);
-    PumpFor(300ms);
-    const RECT place = WindowRect(control);
-    const Image shown = ScreenImage(place.left, place.top, size, size);
-    const std::pair<const wchar_t*, const char*> icons[] = {
-        {IDI_INFORMATION, "information"}, {IDI_ERROR, "error"}, {IDI_WARNING, "warning"}, {IDI_QUESTION, "question"}};
-    for (const auto& [id, name] : icons) {
-        if (shown.pixels == IconImage(::LoadIconW(nullptr, id), size, shown.At(0, 0)).pixels) return name;
-    }
-    std::string report = "an unknown icon:";
-    for (const auto& [id, name] : icons) {
-        const Image candidate = IconImage(::LoadIconW(nullptr, id), size, shown.At(0, 0));
-        report += std::string(" ") + name + "=" + std::to_string(CountDifferences(candidate, shown, 0, 0));
-    }
-    return report;
-}
-
 TEST(CaptureToClipboard, ActiveWindowIsTheForegroundWindowFrameIncluded) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 301, 203);
-    ASSERT_TRUE(pattern.BringToFront());
-
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
-    const ClipboardPicture picture = ReadClipboardPicture();
-    ExpectWindowCapture(picture, pattern);
-    EXPECT_FALSE(picture.palette) << "a true-colour screen gives no palette";
-    EXPECT_TRUE(picture.offersDib) << "other programs can paste it as a DIB";
-    EXPECT_TRUE(::IsWindowVisible(main)) << "the window is shown again";
-    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
+    ActiveWindowScenario(Screen::TrueColour, 301, 203);
 }
 
 TEST(CaptureToClipboard, EmptySettingsCaptureTheForegroundWindow) {
     DeleteSettingsKey();
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 222, 111);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(222, 111));
     ASSERT_TRUE(pattern.BringToFront());
 
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    ASSERT_TRUE(Capture(main));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
@@ -82,8 +37,8 @@ TEST(CaptureToClipboard, ClickingKestrelCapturesTheWindowTheUserWorkedIn) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow worked(PatternWindow::Kind::Captioned, 301, 203, {}, POINT{40, 30});
-    PatternWindow other(PatternWindow::Kind::Captioned, 257, 181, {}, POINT{620, 30});
+    PatternWindow worked(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, POINT{40, 30});
+    PatternWindow other(PatternWindow::Kind::Captioned, ColourField(257, 181), {}, POINT{620, 30});
     ASSERT_TRUE(worked.BringToFront());
     // The other window lies above the one the user works in: it is next in line when Kestrel hides.
     ::SetWindowPos(other.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -97,31 +52,7 @@ TEST(CaptureToClipboard, ClickingKestrelCapturesTheWindowTheUserWorkedIn) {
     EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
 }
 
-TEST(CaptureToClipboard, EntireScreenIsTheWholeScreenPixelForPixel) {
-    WriteSettings("1", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    PatternWindow screen(PatternWindow::Kind::FullScreenTopmost, width, height);
-    ASSERT_TRUE(screen.BringToFront());
-    PumpFor(300ms);
-
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
-    const ClipboardPicture picture = ReadClipboardPicture();
-    ASSERT_TRUE(picture.hasBitmap);
-    EXPECT_EQ(picture.image.width, width);
-    EXPECT_EQ(picture.image.height, height);
-    ASSERT_GE(picture.image.width, width);
-    ASSERT_GE(picture.image.height, height);
-    for (const Marker& marker : screen.Markers()) {
-        EXPECT_EQ(picture.image.At(marker.x, marker.y), marker.colour) << "marker at " << marker.x << "," << marker.y;
-    }
-    EXPECT_EQ(Checksum(picture.image, 0, 0, width, height), Checksum(screen.Pattern(), 0, 0, width, height))
-        << FirstDifference(screen.Pattern(), picture.image, 0, 0);
-}
+TEST(CaptureToClipboard, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::TrueColour); }
 
 // Minimised to the notification area, the window stays out of sight through a capture from the
 // menu (which presses the Capture button).
@@ -129,7 +60,7 @@ TEST(CaptureToClipboard, AHiddenWindowStaysHidden) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 200, 150);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(200, 150));
     ::ShowWindow(main, SW_HIDE);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
     ASSERT_TRUE(pattern.BringToFront());
@@ -152,7 +83,7 @@ TEST(CaptureToClipboard, ASecondCaptureDuringTheFirstIsIgnored) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 240, 160);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
     // How far one capture moves the clipboard's sequence number.
@@ -182,7 +113,7 @@ TEST(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 200, 150);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(200, 150));
     PutTextOnClipboard(L"copied by the user");
 
     // Twice: the first message box loads its icon and caches device contexts for good, so only the
@@ -201,7 +132,7 @@ TEST(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
         EXPECT_GE(waited, 450ms) << "Kestrel tried again for about half a second first";
         EXPECT_EQ(WindowText(box), L"Kestrel");
         EXPECT_NE(MessageBoxText(box).find(L"clipboard"), std::wstring::npos) << Ascii(MessageBoxText(box));
-        if (round == 0) EXPECT_EQ(IconShown(box), "information");
+        if (round == 0) EXPECT_EQ(MessageBoxIconKind(box), L"information");
         EXPECT_FALSE(::IsWindowVisible(main)) << "hidden until the message is dismissed";
 
         Dismiss(box);
@@ -223,9 +154,7 @@ TEST(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
 
     // And the next capture works.
     ASSERT_TRUE(pattern.BringToFront());
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    ASSERT_TRUE(Capture(main));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
@@ -251,40 +180,20 @@ TEST(CaptureToClipboard, NoWindowToCaptureIsReported) {
 
 // On a display scaled to 150 % the picture still has the screen's real pixels: Kestrel is DPI aware,
 // so nothing is virtualised, and the screen's size in pixels is not rounded through twips.
-TEST(CaptureToClipboardAt144Dpi, ActiveWindowIsCapturedInRealPixels) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_EQ(ScreenDpi(), 144);
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 333, 222);
-    ASSERT_TRUE(pattern.BringToFront());
+TEST(CaptureToClipboardAt144Dpi, ActiveWindowIsCapturedInRealPixels) { ActiveWindowScenario(Screen::Dpi144, 333, 222); }
 
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
-    ExpectWindowCapture(ReadClipboardPicture(), pattern);
+TEST(CaptureToClipboardAt144Dpi, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::Dpi144); }
+
+// On a 256-colour palette screen the clipboard carries the system palette with the bitmap, and the
+// colours that were on the screen are the colours of the picture.
+TEST(CaptureToClipboardOn8Bit, TheScreenReallyIsAPaletteScreen) { ExpectScreen(Screen::Palette8Bit); }
+
+TEST(CaptureToClipboardOn8Bit, ActiveWindowKeepsItsColoursThroughThePalette) {
+    ActiveWindowScenario(Screen::Palette8Bit, 241, 163);
 }
 
-TEST(CaptureToClipboardAt144Dpi, EntireScreenIsTheWholeScreenPixelForPixel) {
-    WriteSettings("1", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_EQ(ScreenDpi(), 144);
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    PatternWindow screen(PatternWindow::Kind::FullScreenTopmost, width, height);
-    ASSERT_TRUE(screen.BringToFront());
-    PumpFor(300ms);
-
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
-    const ClipboardPicture picture = ReadClipboardPicture();
-    ASSERT_TRUE(picture.hasBitmap);
-    ASSERT_EQ(picture.image.width, width);
-    ASSERT_EQ(picture.image.height, height);
-    EXPECT_EQ(Checksum(picture.image, 0, 0, width, height), Checksum(screen.Pattern(), 0, 0, width, height))
-        << FirstDifference(screen.Pattern(), picture.image, 0, 0);
+TEST(CaptureToClipboardOn8Bit, EntireScreenKeepsItsColoursThroughThePalette) {
+    EntireScreenScenario(Screen::Palette8Bit);
 }
 
 }  // namespace

@@ -109,14 +109,12 @@ std::vector<std::string> GrowthOverCaptures(int count) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 320, 200);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(320, 200));
     EXPECT_TRUE(pattern.BringToFront());
 
     auto capture = [&](int i) {
         SetField(main, ids::fmMain::kTxtScope, i % 2 ? L"1" : L"2");
-        const DWORD sequence = ::GetClipboardSequenceNumber();
-        PressCapture(main);
-        return WaitForCaptureDone(main, sequence, true);
+        return Capture(main);
     };
     // The first captures load what stays loaded: OLE's picture code, the clipboard's own copy of
     // the picture (which Wine keeps in the owner's process), cached device contexts.
@@ -166,20 +164,16 @@ TEST(CaptureLeaks, Picture1HoldsNothingAfterACapture) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 64, 48);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(64, 48));
     ASSERT_TRUE(pattern.BringToFront());
     for (int i = 0; i < 2; ++i) {
-        const DWORD sequence = ::GetClipboardSequenceNumber();
-        PressCapture(main);
-        ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+        ASSERT_TRUE(Capture(main));
     }
     PumpFor(300ms);
     const ResourceCounts small = CountResources(kestrel.Process());
 
     SetField(main, ids::fmMain::kTxtScope, L"1");
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    ASSERT_TRUE(Capture(main));
     PumpFor(300ms);
     const ResourceCounts screen = CountResources(kestrel.Process());
 

@@ -13,12 +13,6 @@ namespace {
 
 using namespace capture;
 
-HWND WaitForMessageBox(const KestrelProcess& kestrel) {
-    HWND box = nullptr;
-    PumpUntil([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 10s);
-    return box;
-}
-
 // The user worked in one window, came to Kestrel, and the window was minimised before the capture
 // was taken. Windows then activates the next window in line once Kestrel hides; that window is not
 // what the user asked for, so nothing is captured and the clipboard keeps what it had.
@@ -27,8 +21,8 @@ TEST(ActiveWindowTarget, ARememberedWindowMinimisedBeforeTheCaptureIsReported) {
     PutTextOnClipboard(L"copied by the user");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow worked(PatternWindow::Kind::Captioned, 301, 203, {}, POINT{40, 30});
-    PatternWindow other(PatternWindow::Kind::Captioned, 257, 181, {}, POINT{620, 30});
+    PatternWindow worked(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, POINT{40, 30});
+    PatternWindow other(PatternWindow::Kind::Captioned, ColourField(257, 181), {}, POINT{620, 30});
     ASSERT_TRUE(worked.BringToFront());
     ::SetWindowPos(other.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // The user comes to Kestrel: it notes the window they leave.
@@ -120,15 +114,13 @@ TEST_P(ActiveWindowOnTwoScreens, IsThatWindowPixelForPixel) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 301, 203, {}, GetParam().position);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, GetParam().position);
     ASSERT_TRUE(pattern.BringToFront());
     const RECT outer = WindowRect(pattern.hWnd());
     ASSERT_EQ(outer.left, GetParam().position.x) << "placed where asked";
     ASSERT_EQ(Inside(outer, kLeft), GetParam().onTheLeftMonitor);
 
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    ASSERT_TRUE(Capture(main));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
@@ -141,26 +133,9 @@ INSTANTIATE_TEST_SUITE_P(Places, ActiveWindowOnTwoScreens,
 // Entire Screen keeps its meaning on a desk of several monitors: the primary screen, at its own
 // size, not the whole desk.
 TEST(CaptureOnTwoScreens, EntireScreenIsThePrimaryScreen) {
-    WriteSettings("1", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    ASSERT_EQ(width, kPrimary.right);
-    ASSERT_EQ(height, kPrimary.bottom);
-    PatternWindow screen(PatternWindow::Kind::FullScreenTopmost, width, height);
-    ASSERT_TRUE(screen.BringToFront());
-    PumpFor(300ms);
-
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
-    const ClipboardPicture picture = ReadClipboardPicture();
-    ASSERT_TRUE(picture.hasBitmap);
-    ASSERT_EQ(picture.image.width, width);
-    ASSERT_EQ(picture.image.height, height);
-    EXPECT_EQ(Checksum(picture.image, 0, 0, width, height), Checksum(screen.Pattern(), 0, 0, width, height))
-        << FirstDifference(screen.Pattern(), picture.image, 0, 0);
+    ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), kPrimary.right);
+    ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), kPrimary.bottom);
+    EntireScreenScenario(Screen::TrueColour);
 }
 
 }  // namespace

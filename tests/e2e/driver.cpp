@@ -116,6 +116,25 @@ void SetWindowTextRemote(HWND wnd, const std::wstring& text) {
 
 void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
+void PressKey(HWND target, UINT key) {
+    const UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    ::PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
+    ::PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+HWND FocusOf(HWND wnd) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(wnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
 HWND Child(HWND parent, int id) { return ::GetDlgItem(parent, id); }
 
 std::wstring Field(HWND main, int id) { return WindowText(Child(Child(main, ids::fmMain::kPicture1), id)); }

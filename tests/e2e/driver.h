@@ -25,6 +25,17 @@ bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
     }
 }
 
+// True when `condition` holds throughout `duration`.
+template <typename Condition>
+bool HoldsFor(Condition condition, std::chrono::milliseconds duration) {
+    const auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end) {
+        if (!condition()) return false;
+        ::Sleep(20);
+    }
+    return condition();
+}
+
 // The folder of the test executable, which is also kestrel.exe's.
 std::wstring BuildFolder();
 
@@ -57,6 +68,11 @@ std::wstring WindowText(HWND wnd);
 std::wstring ClassName(HWND wnd);
 void SetWindowTextRemote(HWND wnd, const std::wstring& text);
 void Click(HWND button);  // posts a click, so a modal window it opens does not block the test
+// A key pressed and released while `target` has the focus, as the keyboard delivers it.
+void PressKey(HWND target, UINT key);
+// The control that has the keyboard focus on that window's thread, or nullptr.
+HWND FocusOf(HWND wnd);
+LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);  // with a time-out
 HWND Child(HWND parent, int id);
 // The hidden settings fields of the main window, by control id.
 std::wstring Field(HWND main, int id);

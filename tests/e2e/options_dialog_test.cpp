@@ -251,11 +251,7 @@ void CheckSpecifiedCases() {
     bool layoutChecked = false;
     for (const Loaded& c : kSpecifiedCases) {
         SCOPED_TRACE(c.name);
-        SetField(main, ids::fmMain::kTxtScope, c.scope);
-        SetField(main, ids::fmMain::kTxtDest, c.destination);
-        SetField(main, ids::fmMain::kTxtOrientation, c.orientation);
-        SetField(main, ids::fmMain::kTxtPercent, c.percent);
-        HWND dialog = OpenOptions(kestrel);
+        HWND dialog = OpenOptions(kestrel, c.scope, c.destination, c.orientation, c.percent);
         ASSERT_NE(dialog, nullptr);
         if (!layoutChecked) {
             CheckWindowAndLayout(kestrel, dialog);
@@ -281,19 +277,14 @@ TEST(OptionsDialogAt144Dpi, OpensAsLaidOutAndLoadsTheFields) {
 
 TEST(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
     KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    SetField(main, ids::fmMain::kTxtScope, L"2");
-    SetField(main, ids::fmMain::kTxtDest, L"1");
-    SetField(main, ids::fmMain::kTxtOrientation, L"L");
-    SetField(main, ids::fmMain::kTxtPercent, L"100");
-    HWND dialog = OpenOptions(kestrel);
+    HWND dialog = OpenOptions(kestrel, L"2", L"1", L"L", L"100");
     ASSERT_NE(dialog, nullptr);
     const int expected[] = {opt::kOptWindow, opt::kOptPrinter, opt::kOptLandscape, opt::kTxtPercent,
                             opt::kCmdSpinUp, opt::kCmdSpinDn,  opt::kCmdOK,        opt::kOptWindow};
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[0]); }));
     for (size_t i = 1; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
-        PostKey(FocusOf(dialog), VK_TAB);
+        PressKey(FocusOf(dialog), VK_TAB);
         EXPECT_TRUE(
             WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[i]); }, std::chrono::milliseconds(3000)));
     }
@@ -302,11 +293,7 @@ TEST(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
 TEST(OptionsDialog, EnterAndEscDoNotPressOK) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    SetField(main, ids::fmMain::kTxtScope, L"1");
-    SetField(main, ids::fmMain::kTxtDest, L"1");
-    SetField(main, ids::fmMain::kTxtOrientation, L"P");
-    SetField(main, ids::fmMain::kTxtPercent, L"100");
-    HWND dialog = OpenOptions(kestrel);
+    HWND dialog = OpenOptions(kestrel, L"1", L"1", L"P", L"100");
     ASSERT_NE(dialog, nullptr);
     // A changed choice that OK would write.
     Click(Child(dialog, opt::kOptWindow));
@@ -314,8 +301,8 @@ TEST(OptionsDialog, EnterAndEscDoNotPressOK) {
     for (int id : {opt::kOptWindow, opt::kTxtPercent}) {
         ::PostMessageW(Child(dialog, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         ::PostMessageW(Child(dialog, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-        PostKey(Child(dialog, id), VK_RETURN);
-        PostKey(Child(dialog, id), VK_ESCAPE);
+        PressKey(Child(dialog, id), VK_RETURN);
+        PressKey(Child(dialog, id), VK_ESCAPE);
         Sync(dialog);
     }
     EXPECT_TRUE(::IsWindow(dialog) && ::IsWindowVisible(dialog));

@@ -53,6 +53,16 @@ inline HWND OpenOptions(const KestrelProcess& kestrel) {
     return dialog;
 }
 
+// Sets the main window's four settings fields first.
+inline HWND OpenOptions(const KestrelProcess& kestrel, const wchar_t* scope, const wchar_t* destination,
+                        const wchar_t* orientation, const wchar_t* percent) {
+    SetField(kestrel.Main(), ids::fmMain::kTxtScope, scope);
+    SetField(kestrel.Main(), ids::fmMain::kTxtDest, destination);
+    SetField(kestrel.Main(), ids::fmMain::kTxtOrientation, orientation);
+    SetField(kestrel.Main(), ids::fmMain::kTxtPercent, percent);
+    return OpenOptions(kestrel);
+}
+
 inline bool IsChecked(HWND option) {
     DWORD_PTR state = 0;
     ::SendMessageTimeoutW(option, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
@@ -73,19 +83,6 @@ inline TwipsBox InFrame(HWND frame, HWND control) {
     const RECT r = WindowRect(control);
     return TwipsBox{ToTwips(r.left - origin.left), ToTwips(r.top - origin.top), ToTwips(r.right - r.left),
                     ToTwips(r.bottom - r.top)};
-}
-
-// The control of Kestrel's thread that has the keyboard focus.
-inline HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
-inline void PostKey(HWND target, UINT key) {
-    ::PostMessageW(target, WM_KEYDOWN, key, 1);
-    ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
 }
 
 // A mouse click as the control's own window procedure receives it: a button takes the focus on

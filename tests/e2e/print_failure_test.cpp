@@ -33,7 +33,7 @@ void ExpectOneMessage(KestrelProcess& kestrel, const std::wstring& text) {
 // A job reaches the queue's file about a second after the page is ended; give it three.
 void ExpectNothingPrinted() {
     ::Sleep(3000);
-    EXPECT_FALSE(ReadWholeFile(PrintedPagePath())) << "a job reached the printer";
+    EXPECT_FALSE(PrintedPageExists()) << "a job reached the printer";
 }
 
 // Runs with CUPS_SERVER naming a server that is not there (every suite whose name ends in
@@ -48,7 +48,7 @@ TEST(PrintingWithoutPrinter, ReportsItAndCarriesOn) {
     WriteSettings("2", "1", "P", "100");
     DiscardPrintedPage();
     KestrelProcess kestrel;
-    PatternWindow pattern(400, 300);
+    PatternWindow pattern(PatternWindow::Kind::Centred, Quadrants(400, 300, kPrimaries));
     ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
     ExpectOneMessage(kestrel, L"No default printer is set up.");
     ExpectNothingPrinted();
@@ -75,7 +75,7 @@ TEST(PrintingFails, PercentsThatCannotBePrinted) {
         WriteSettings("2", "1", "P", c.percent);
         DiscardPrintedPage();
         KestrelProcess kestrel;
-        PatternWindow pattern(400, 300);
+        PatternWindow pattern(PatternWindow::Kind::Centred, Quadrants(400, 300, kPrimaries));
         ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
         ExpectOneMessage(kestrel, c.message);
         ExpectNothingPrinted();

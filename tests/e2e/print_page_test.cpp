@@ -23,7 +23,7 @@ struct PageCase {
     Sheet sheet;              // how the page must come out
     double width;             // the drawing on the page, in printer pixels (300 dpi)
     double height;
-    Pattern pattern = kPrimaries;
+    QuadrantColours colours = kPrimaries;
 };
 
 // Captures a pattern window with Destination "1" and measures the page that comes out.
@@ -35,8 +35,8 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
     ASSERT_NE(main, nullptr);
-    PatternWindow pattern(c.pictureWidth, c.pictureHeight, c.pattern);
-    ASSERT_NE(pattern.Handle(), nullptr);
+    PatternWindow pattern(PatternWindow::Kind::Centred, Quadrants(c.pictureWidth, c.pictureHeight, c.colours));
+    ASSERT_NE(pattern.hWnd(), nullptr);
     ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
 
     Click(Child(main, ids::fmMain::kCmdCapture));
@@ -51,17 +51,12 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
     EXPECT_NE(page->find(c.sheet == Sheet::kLandscape ? "%%Orientation: Landscape" : "%%Orientation: Portrait"),
               std::string::npos);
 
-    const std::wstring postScript = PagesFolder() + L"\\" + name + L".ps";
-    {
-        std::ofstream copy(postScript.c_str(), std::ios::binary);
-        copy << *page;
-    }
-    const std::optional<Raster> rendered = RenderPage(postScript, name);
+    const std::optional<Image> rendered = RenderPage(*page, name);
     ASSERT_TRUE(rendered) << "Ghostscript could not render the page";
     // Letter at 300 dpi. A landscape page arrives as a portrait sheet turned by -90 degrees.
     ASSERT_EQ(rendered->width, 2550);
     ASSERT_EQ(rendered->height, 3300);
-    const Raster sheet = c.sheet == Sheet::kLandscape ? TurnClockwise(*rendered) : *rendered;
+    const Image sheet = c.sheet == Sheet::kLandscape ? TurnClockwise(*rendered) : *rendered;
 
     const std::optional<Box> box = InkBox(sheet);
     ASSERT_TRUE(box) << "the page is blank";
@@ -75,10 +70,10 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
         return sheet.At(box->left + static_cast<int>(box->Width() * fx),
                         box->top + static_cast<int>(box->Height() * fy));
     };
-    EXPECT_TRUE(Near(sample(0.25, 0.25), c.pattern.topLeft)) << "topLeft is " << sample(0.25, 0.25);
-    EXPECT_TRUE(Near(sample(0.75, 0.25), c.pattern.topRight)) << "topRight is " << sample(0.75, 0.25);
-    EXPECT_TRUE(Near(sample(0.25, 0.75), c.pattern.bottomLeft)) << "bottomLeft is " << sample(0.25, 0.75);
-    EXPECT_TRUE(Near(sample(0.75, 0.75), c.pattern.bottomRight)) << "bottomRight is " << sample(0.75, 0.75);
+    for (int corner = 0; corner < 4; ++corner) {
+        const Pixel seen = sample(corner % 2 ? 0.75 : 0.25, corner < 2 ? 0.25 : 0.75);
+        EXPECT_TRUE(Near(seen, c.colours[corner])) << "quadrant " << corner << " is " << Describe(seen);
+    }
 
     // A rendered page is large; it is kept only when it has something to show.
     if (!::testing::Test::HasFailure()) ::DeleteFileW((PagesFolder() + L"\\" + name + L".ppm").c_str());

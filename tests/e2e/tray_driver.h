@@ -6,6 +6,7 @@
 // without a tray of its own) or in explorer's tray window; each icon is a small window there that
 // relays mouse actions to the owner, so the tests can also click the icon itself.
 #pragma once
+#include "app/fmMain_ids.h"
 #include "tests/e2e/driver.h"
 
 #include <shellapi.h>
@@ -71,6 +72,20 @@ inline HWND NewIconWindow(const std::vector<HWND>& before) {
     return found;
 }
 
+// Clicks Minimize and waits until the window is gone and the shell holds and shows the icon. A
+// fresh Wine session builds its notification area with the first icon, and the activations that
+// come with it close a popup menu opened in that same moment: a user sees the icon before clicking
+// it, so wait until it is shown, and a little longer.
+inline bool MinimizeToTray(const KestrelProcess& kestrel) {
+    HWND main = kestrel.Main();
+    const std::vector<HWND> iconsBefore = ShellIconWindows();
+    Click(Child(main, ids::fmMain::kCmdMinimize));
+    if (!WaitFor([&] { return !::IsWindowVisible(main) && ShellHasIcon(main); })) return false;
+    WaitFor([&] { return NewIconWindow(iconsBefore) != nullptr; }, 3s);
+    ::Sleep(500);
+    return true;
+}
+
 // What the shell sends when the user acts on the icon: the callback message with the icon's id in
 // wParam and the mouse message in lParam.
 inline void PostShellCallback(HWND main, UINT mouseMessage) {
@@ -123,16 +138,5 @@ inline void MouseClick(POINT at, DWORD down, DWORD up, int times = 1) {
 }
 
 inline POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
-
-// True when `condition` holds throughout `duration`.
-template <typename Condition>
-bool HoldsFor(Condition condition, std::chrono::milliseconds duration) {
-    const auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end) {
-        if (!condition()) return false;
-        ::Sleep(20);
-    }
-    return condition();
-}
 
 }  // namespace kestrel::e2e

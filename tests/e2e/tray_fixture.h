@@ -27,14 +27,7 @@ protected:
     // Clicks Minimize; the window goes and the icon comes.
     void Minimize() {
         ASSERT_TRUE(::IsWindowVisible(main_));
-        Click(Child(main_, ids::fmMain::kCmdMinimize));
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main_); })) << "Minimize hides the window";
-        ASSERT_TRUE(WaitFor([&] { return ShellHasIcon(main_); })) << "and the shell holds the icon";
-        // A fresh Wine session creates its notification area with the first icon, and the
-        // activations that come with it close a popup menu opened in that same moment. A user
-        // sees the icon before clicking it: wait until it is shown, and a little longer.
-        WaitFor([&] { return NewIconWindow(iconsBefore_) != nullptr; }, 3s);
-        ::Sleep(500);
+        ASSERT_TRUE(MinimizeToTray(kestrel_)) << "Minimize hides the window and the shell shows the icon";
     }
 
     // Opens the menu as the shell's report of a right-button release does.

@@ -3,7 +3,7 @@
 #include "app/fmMain_ids.h"
 #include "tests/e2e/tray_fake_shell.h"
 #include "tests/e2e/tray_fixture.h"
-#include "tests/e2e/tray_pixels.h"
+#include "tests/e2e/pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,6 @@
 namespace kestrel::e2e {
 namespace {
 
-// The program icon's 16 x 16 image, as kestrel.exe carries it.
-HICON ProgramSmallIcon() {
-    const std::wstring exe = BuildFolder() + L"\\kestrel.exe";
-    static HMODULE file =
-        ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    return static_cast<HICON>(::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
-}
-
 // The visible tooltip window showing `text`, of whichever process.
 HWND VisibleTooltip(const std::wstring& text) {
     for (HWND tip = ::FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); tip;
@@ -28,38 +20,6 @@ HWND VisibleTooltip(const std::wstring& text) {
         if (::IsWindowVisible(tip) && WindowText(tip) == text) return tip;
     }
     return nullptr;
-}
-
-// Which standard message-box icon the box shows: the one whose opaque pixels match best.
-std::wstring MessageBoxIconKind(HWND box) {
-    HWND iconControl = nullptr;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassName(child) == L"Static" && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            ::IsWindowVisible(child)) {
-            iconControl = child;
-        }
-    }
-    if (!iconControl) return L"no icon";
-    const Pixels shown = ScreenPixels(WindowRect(iconControl));
-    const struct {
-        const wchar_t* name;
-        LPCWSTR id;
-    } kinds[] = {{L"information", IDI_INFORMATION},
-                 {L"warning", IDI_WARNING},
-                 {L"error", IDI_ERROR},
-                 {L"question", IDI_QUESTION}};
-    std::wstring best = L"unrecognised";
-    int fewest = 1 << 30;
-    for (const auto& kind : kinds) {
-        const IconImage image = DrawnIcon(::LoadIconW(nullptr, kind.id), ::GetSystemMetrics(SM_CXICON));
-        const int m = BestMismatches(shown, image);
-        // A close match only: a few pixels of anti-aliasing at most.
-        if (m < fewest && m * 20 < image.OpaqueCount()) {
-            fewest = m;
-            best = kind.name;
-        }
-    }
-    return best;
 }
 
 class TrayIcon : public TrayTest {};
@@ -72,9 +32,9 @@ TEST_F(TrayIcon, MinimizeHidesTheWindowAndPutsUpTheProgramIconWithItsTip) {
     ASSERT_TRUE(WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; }))
         << "the shell's tray shows one new icon";
     ::Sleep(300);  // let the tray paint it
-    const IconImage program = DrawnIcon(ProgramSmallIcon(), 16);
-    ASSERT_GT(program.OpaqueCount(), 100);
-    EXPECT_EQ(BestMismatches(ScreenPixels(WindowRect(icon)), program), 0)
+    const IconMatch program = BestIconMatch(ScreenImage(WindowRect(icon)), ProgramIcon(16), 16);
+    ASSERT_GT(program.opaque, 100);
+    EXPECT_EQ(program.mismatches, 0)
         << "the icon is the program icon's own 16 x 16 image";
 
     // The tip shows when the pointer rests on the icon.

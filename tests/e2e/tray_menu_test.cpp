@@ -1,70 +1,12 @@
 // The icon's popup menu: each item does what its button does, while Kestrel sits in the tray.
 #include "app/fmMain_ids.h"
+#include "tests/e2e/capture_support.h"
 #include "tests/e2e/tray_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstring>
-#include <thread>
-
 namespace kestrel::e2e {
 namespace {
-
-// A window of another program that the user works in: a plain coloured window of this process,
-// with a thread of its own to keep it painted.
-class UserWindow {
-public:
-    explicit UserWindow(COLORREF colour) : colour_(colour) {
-        thread_ = std::thread([this] { Run(); });
-        WaitFor([&] { return ready_.load(); });
-    }
-    ~UserWindow() {
-        if (wnd_) ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
-        thread_.join();
-    }
-    UserWindow(const UserWindow&) = delete;
-    UserWindow& operator=(const UserWindow&) = delete;
-
-    HWND hWnd() const { return wnd_; }
-    void BringToFront() const {
-        ::SetForegroundWindow(wnd_);
-        ::BringWindowToTop(wnd_);
-    }
-
-private:
-    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_DESTROY) ::PostQuitMessage(0);
-        return ::DefWindowProcW(wnd, message, wParam, lParam);
-    }
-
-    void Run() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = ::CreateSolidBrush(colour_);
-        wc.lpszClassName = L"KestrelTest.UserWindow";
-        ::RegisterClassW(&wc);
-        wnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"The user's work", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 150, 140,
-                                 360, 240, nullptr, nullptr, wc.hInstance, nullptr);
-        ::UpdateWindow(wnd_);
-        ::SetForegroundWindow(wnd_);
-        ready_ = true;
-        MSG msg;
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::UnregisterClassW(wc.lpszClassName, wc.hInstance);
-        ::DeleteObject(wc.hbrBackground);
-    }
-
-    COLORREF colour_;
-    HWND wnd_ = nullptr;
-    std::atomic<bool> ready_{false};
-    std::thread thread_;
-};
 
 void EmptyTheClipboard() {
     WaitFor([] {
@@ -77,38 +19,15 @@ void EmptyTheClipboard() {
 
 bool ClipboardHasBitmap() { return ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB); }
 
-struct ClipboardImage {
-    int width = 0;
-    int height = 0;
-    COLORREF centre = 0;
-};
-
-std::optional<ClipboardImage> ReadClipboardImage() {
-    std::optional<ClipboardImage> image;
-    if (!WaitFor([] { return ::OpenClipboard(nullptr) != FALSE; })) return image;
-    if (HANDLE data = ::GetClipboardData(CF_DIB)) {
-        if (const auto* header = static_cast<const BITMAPINFOHEADER*>(::GlobalLock(data))) {
-            ClipboardImage read;
-            read.width = header->biWidth;
-            read.height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
-            const int bits = header->biBitCount;
-            const bool masks = header->biCompression == BI_BITFIELDS;
-            if ((bits == 24 || bits == 32) && (header->biCompression == BI_RGB || masks)) {
-                // Wine hands 32-bit images out with the three colour masks after the header.
-                const size_t offset =
-                    header->biSize + (masks ? 3 * sizeof(DWORD) : 0) + header->biClrUsed * sizeof(RGBQUAD);
-                const auto* pixels = reinterpret_cast<const unsigned char*>(header) + offset;
-                const size_t stride = ((static_cast<size_t>(read.width) * bits + 31) / 32) * 4;
-                const size_t row = static_cast<size_t>(read.height / 2);
-                const unsigned char* p = pixels + row * stride + static_cast<size_t>(read.width / 2) * (bits / 8);
-                read.centre = RGB(p[2], p[1], p[0]);
-            }
-            image = read;
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return image;
+// The user's window, on a capture from the tray: its outer size, and its colour in the middle.
+void ExpectUsersWindowOnTheClipboard(const PatternWindow& user, Pixel colour) {
+    ASSERT_TRUE(WaitFor(ClipboardHasBitmap, 3s));
+    const capture::ClipboardPicture picture = capture::ReadClipboardPicture();
+    ASSERT_TRUE(picture.hasBitmap);
+    const RECT rect = WindowRect(user.hWnd());
+    EXPECT_EQ(picture.image.width, rect.right - rect.left) << "the user's window, frame included";
+    EXPECT_EQ(picture.image.height, rect.bottom - rect.top);
+    EXPECT_EQ(picture.image.At(picture.image.width / 2, picture.image.height / 2), colour) << "its pixels";
 }
 
 class TrayMenu : public TrayTest {};
@@ -152,10 +71,10 @@ TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
     SetField(main_, ids::fmMain::kTxtScope, L"2");
     SetField(main_, ids::fmMain::kTxtDest, L"2");
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    const COLORREF colour = RGB(0, 160, 80);
-    UserWindow user(colour);
-    user.BringToFront();
-    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == user.hWnd(); }));
+    const Pixel colour = Rgb(0, 160, 80);
+    PatternWindow user(PatternWindow::Kind::Captioned, Quadrants(344, 201, {colour, colour, colour, colour}), {},
+                       POINT{150, 140});
+    ASSERT_TRUE(user.BringToFront());
     ::Sleep(300);  // painted
     EmptyTheClipboard();
 
@@ -169,13 +88,7 @@ TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
     EXPECT_TRUE(kestrel_.Running());
     EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 
-    ASSERT_TRUE(WaitFor(ClipboardHasBitmap, 3s));
-    const auto image = ReadClipboardImage();
-    ASSERT_TRUE(image.has_value());
-    const RECT rect = WindowRect(user.hWnd());
-    EXPECT_EQ(image->width, rect.right - rect.left) << "the user's window, frame included";
-    EXPECT_EQ(image->height, rect.bottom - rect.top);
-    EXPECT_EQ(image->centre, colour) << "its pixels";
+    ExpectUsersWindowOnTheClipboard(user, colour);
 }
 
 // The same with the mouse: the click on the shell's icon and on the menu item must not make the
@@ -186,10 +99,10 @@ TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
     HWND icon = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; }));
-    const COLORREF colour = RGB(200, 40, 120);
-    UserWindow user(colour);
-    user.BringToFront();
-    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == user.hWnd(); }));
+    const Pixel colour = Rgb(200, 40, 120);
+    PatternWindow user(PatternWindow::Kind::Captioned, Quadrants(344, 201, {colour, colour, colour, colour}), {},
+                       POINT{150, 140});
+    ASSERT_TRUE(user.BringToFront());
     ::Sleep(300);
     EmptyTheClipboard();
 
@@ -201,13 +114,7 @@ TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) {
     EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms));
     EXPECT_TRUE(ShellHasIcon(main_));
 
-    ASSERT_TRUE(WaitFor(ClipboardHasBitmap, 3s));
-    const auto image = ReadClipboardImage();
-    ASSERT_TRUE(image.has_value());
-    const RECT rect = WindowRect(user.hWnd());
-    EXPECT_EQ(image->width, rect.right - rect.left) << "the user's window, frame included";
-    EXPECT_EQ(image->height, rect.bottom - rect.top);
-    EXPECT_EQ(image->centre, colour);
+    ExpectUsersWindowOnTheClipboard(user, colour);
 }
 
 TEST_F(TrayMenu, OptionsOpensTheDialogModallyOverTheHiddenWindow) {

@@ -1,0 +1,64 @@
+// Pixels as the tests see them: one image type for the screen, the clipboard, icons and labels drawn
+// here and rendered pages, and the comparisons the tests make on them.
+#pragma once
+#include "tests/e2e/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestrel::e2e {
+
+// 0x00RRGGBB, as a 32-bit DIB holds it.
+using Pixel = std::uint32_t;
+
+constexpr Pixel Rgb(int r, int g, int b) {
+    return (static_cast<Pixel>(r & 0xFF) << 16) | (static_cast<Pixel>(g & 0xFF) << 8) | static_cast<Pixel>(b & 0xFF);
+}
+constexpr Pixel FromColorRef(COLORREF c) { return Rgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+constexpr COLORREF ToColorRef(Pixel p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
+std::string Describe(Pixel p);  // "rgb(r, g, b)"
+
+// Rows top-down.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<Pixel> pixels;
+    Pixel At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x]; }
+    bool operator==(const Image& other) const {
+        return width == other.width && height == other.height && pixels == other.pixels;
+    }
+};
+
+// Draws through `paint(dc, screenDc)` into a 32-bit bitmap filled with `background` first.
+Image Render(int width, int height, COLORREF background, const std::function<void(HDC, HDC)>& paint);
+// What the screen shows in `rect`.
+Image ScreenImage(const RECT& rect);
+// An icon drawn at `size` pixels over `background`.
+Image IconImage(HICON icon, int size, COLORREF background);
+// The program icon at that size, as kestrel.exe carries it (kept for the test program's life).
+HICON ProgramIcon(int size);
+// Waits until the screen shows `expected` at `area` (a window may still be painting).
+::testing::AssertionResult ScreenShows(const RECT& area, const Image& expected);
+
+// How many pixels of `actual` (offset by dx, dy) differ from `expected`.
+int CountDifferences(const Image& expected, const Image& actual, int dx = 0, int dy = 0);
+// That count and the first difference, for failure messages; empty when none differ.
+std::string Differences(const Image& expected, const Image& actual, int dx = 0, int dy = 0);
+
+// The fewest pixels that differ over every place `icon` fits in `screen`, counting only the pixels
+// where the icon is opaque (the same on black and on white); and how many are opaque.
+struct IconMatch {
+    int mismatches;
+    int opaque;
+};
+IconMatch BestIconMatch(const Image& screen, HICON icon, int size);
+
+// Which of the system's message-box icons a message box shows ("information", "warning", "error",
+// "question"), judged by the pixels on the screen; "no icon" or "unrecognised" otherwise.
+std::wstring MessageBoxIconKind(HWND box);
+
+}  // namespace kestrel::e2e
