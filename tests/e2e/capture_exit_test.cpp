@@ -16,7 +16,7 @@ TEST(CaptureThenExit, ExitDuringTheCaptureEndsKestrelOnceThePictureIsOnTheClipbo
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
     SetField(main, ids::fmMain::kTxtPercent, L"37");
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 240, 160);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
     const DWORD before = ::GetClipboardSequenceNumber();

@@ -14,28 +14,6 @@ namespace {
 
 using namespace printing;
 
-// Clicks Capture and expects exactly one message with `text`, titled "Kestrel"; answers it.
-void ExpectOneMessage(KestrelProcess& kestrel, const std::wstring& text) {
-    HWND main = kestrel.Main();
-    Click(Child(main, ids::fmMain::kCmdCapture));
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 20s))
-        << "no message; the program is " << (kestrel.Running() ? "running" : "gone");
-    EXPECT_EQ(WindowText(box), L"Kestrel");
-    EXPECT_EQ(MessageBoxText(box), text);
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; })) << "the window did not come back";
-    ::Sleep(500);
-    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr) << "a second message followed";
-    EXPECT_TRUE(kestrel.Running());
-}
-
-// A job reaches the queue's file about a second after the page is ended; give it three.
-void ExpectNothingPrinted() {
-    ::Sleep(3000);
-    EXPECT_FALSE(PrintedPageExists()) << "a job reached the printer";
-}
-
 // Runs with CUPS_SERVER naming a server that is not there (every suite whose name ends in
 // WithoutPrinter does): Wine learns its printers from CUPS when a program starts, so there is no
 // printer at all, and no default one.

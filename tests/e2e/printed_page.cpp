@@ -1,5 +1,9 @@
 #include "tests/e2e/printed_page.h"
 
+#include "app/fmMain_ids.h"
+
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -125,6 +129,27 @@ Image TurnClockwise(const Image& portrait) {
         }
     }
     return turned;
+}
+
+void ExpectOneMessage(const KestrelProcess& kestrel, const std::wstring& text, const wchar_t* icon) {
+    HWND main = kestrel.Main();
+    Click(Child(main, ids::fmMain::kCmdCapture));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 20s))
+        << "no message; the program is " << (kestrel.Running() ? "running" : "gone");
+    EXPECT_EQ(WindowText(box), L"Kestrel");
+    EXPECT_EQ(MessageBoxText(box), text);
+    if (icon) EXPECT_EQ(MessageBoxIconKind(box), icon);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; })) << "the window did not come back";
+    ::Sleep(500);
+    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr) << "a second message followed";
+    EXPECT_TRUE(kestrel.Running());
+}
+
+void ExpectNothingPrinted() {
+    ::Sleep(3000);
+    EXPECT_FALSE(PrintedPageExists()) << "a job reached the printer";
 }
 
 bool IsInk(Pixel p) { return ((p >> 16) & 0xFF) < 128 || ((p >> 8) & 0xFF) < 128 || (p & 0xFF) < 128; }

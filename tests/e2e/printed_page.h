@@ -38,6 +38,12 @@ std::optional<Image> RenderPage(const std::string& postScript, const std::wstrin
 // turning the raster a quarter clockwise shows it as it lies on the desk.
 Image TurnClockwise(const Image& portrait);
 
+// Clicks Capture and expects exactly one message with `text` (and, when given, that icon), titled
+// "Kestrel"; answers it and sees the window come back.
+void ExpectOneMessage(const KestrelProcess& kestrel, const std::wstring& text, const wchar_t* icon = nullptr);
+// A job reaches the queue's file about a second after its page is ended; this gives it three.
+void ExpectNothingPrinted();
+
 bool IsInk(Pixel p);
 bool Near(Pixel p, Pixel colour);
 

@@ -44,7 +44,7 @@ TEST_F(TrayWhileModal, ClicksOnTheIconBringOptionsForwardAndNothingElse) {
     ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
 
     // The user turns to another window, then clicks the icon with either button, or twice.
-    capture::PatternWindow elsewhere(capture::PatternWindow::Kind::Captioned, 200, 120);
+    PatternWindow elsewhere(PatternWindow::Kind::Captioned, ColourField(200, 120));
     for (UINT click : {WM_RBUTTONUP, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK}) {
         SCOPED_TRACE(testing::Message() << "mouse message " << click);
         ASSERT_TRUE(elsewhere.BringToFront());
