@@ -41,7 +41,7 @@ TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
     PatternWindow pattern(entireScreen ? PatternWindow::Kind::FullScreenTopmost : PatternWindow::Kind::Captioned,
-                          entireScreen ? width : 301, entireScreen ? height : 203);
+                          ColourField(entireScreen ? width : 301, entireScreen ? height : 203));
     ASSERT_TRUE(pattern.BringToFront());
 
     const DWORD sequence = ::GetClipboardSequenceNumber();
@@ -56,8 +56,7 @@ TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
         ASSERT_TRUE(picture.hasBitmap);
         ASSERT_EQ(picture.image.width, width);
         ASSERT_EQ(picture.image.height, height);
-        EXPECT_EQ(Checksum(picture.image, 0, 0, width, height), Checksum(pattern.Pattern(), 0, 0, width, height))
-            << FirstDifference(pattern.Pattern(), picture.image, 0, 0);
+        EXPECT_EQ(Differences(pattern.Pattern(), picture.image), "");
     } else {
         ExpectWindowCapture(picture, pattern);
     }
@@ -84,7 +83,7 @@ TEST(CaptureKeyHeld, CapturesOnce) {
     HWND main = kestrel.Main();
     Click(Child(main, ids::fmMain::kCmdMinimize));
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 240, 160);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
     // How far one capture moves the clipboard's sequence number.
@@ -114,7 +113,7 @@ TEST(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
     EXPECT_FALSE(FindMessageBox(kestrel.ProcessId())) << "no message at start";
     EXPECT_TRUE(::IsWindowVisible(main));
 
-    PatternWindow pattern(PatternWindow::Kind::Captioned, 220, 140);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(220, 140));
     ASSERT_TRUE(pattern.BringToFront());
     const DWORD sequence = ::GetClipboardSequenceNumber();
     PressKeys(CaptureChord());
@@ -157,7 +156,7 @@ TEST(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
     };
     for (const ArrowStep& step : steps) {
         SCOPED_TRACE(step.lands);
-        PostKey(FocusOf(dialog), step.key);
+        PressKey(FocusOf(dialog), step.key);
         Sync(dialog);
         EXPECT_EQ(FocusOf(dialog), Child(dialog, step.lands)) << "the focus moved";
         if (step.key == VK_TAB) continue;
@@ -220,12 +219,12 @@ TEST(MainWindowNames, EachPictureButtonIsNamedForItsCommandAndLooksAsBefore) {
         EXPECT_EQ(SpokenName(button), name);
         // The same pixels with the name and without it: the name is never drawn.
         const RECT r = WindowRect(button);
-        const Image named = ScreenImage(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        const Image named = ScreenImage(r);
         SetWindowTextRemote(button, L"");
         ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         PumpFor(300ms);
-        const Image nameless = ScreenImage(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        EXPECT_EQ(CountDifferences(named, nameless, 0, 0), 0) << FirstDifference(named, nameless, 0, 0);
+        const Image nameless = ScreenImage(r);
+        EXPECT_EQ(Differences(named, nameless), "");
         SetWindowTextRemote(button, name);
     }
 }
