@@ -1,5 +1,6 @@
 // What the Capture command keeps between runs.
 #pragma once
+#include "toolkit/handles.h"
 #include "toolkit/win.h"
 
 namespace kestrel {
@@ -14,7 +15,7 @@ struct CaptureState {
     // works in, for Active-window capture when Kestrel itself was clicked.
     HWND lastForeign = nullptr;
     // Reports every foreground change of the session (Windows; Wine reports none across processes).
-    HWINEVENTHOOK foregroundHook = nullptr;
+    UniqueWinEventHook foregroundHook;
 };
 
 }  // namespace kestrel

@@ -8,10 +8,10 @@
 #include "toolkit/clipboard.h"
 #include "toolkit/printer.h"
 #include "toolkit/system_function.h"
+#include "toolkit/run_time_error.h"
 #include "toolkit/text.h"
 
 #include <exception>
-#include <new>
 #include <optional>
 #include <utility>
 
@@ -66,19 +66,14 @@ private:
 const wchar_t kNothingToPrint[] =
     L"The image size is 0 %, so nothing was printed. Set an image size from 1 to 100 % in Options.";
 
-std::wstring Description(const std::exception& error) {
-    if (dynamic_cast<const std::bad_alloc*>(&error)) return L"Out of memory";
-    return Widen(error.what());
-}
-
 }  // namespace
 
 void fmMain::PrepareCapture() {
     SwitchOffWindowTransitions(hWnd());
     g_foregroundListener = hWnd();
-    capture_.foregroundHook =
-        ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnForegroundChanged, 0, 0,
-                          WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    capture_.foregroundHook.reset(::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                                    OnForegroundChanged, 0, 0,
+                                                    WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
     // Whoever is in front while Kestrel starts (the folder it was started from, say).
     NoteForegroundWindow(::GetForegroundWindow());
 }
@@ -137,7 +132,7 @@ void fmMain::cmdCapture_Click() {
         // before the message, so that its memory is free again while the message is up.
         if (printer) printer->KillDoc();
         Picture1.ClearPicture();
-        report = Description(error);
+        report = Widen(ErrorDescription(error));
     }
     if (!report.empty()) app::MsgBox(report, MB_OK | MB_ICONINFORMATION, app::ProductName());
 
@@ -172,8 +167,7 @@ bool fmMain::HandleCaptureMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&)
         NoteForegroundWindow(::GetForegroundWindow());
         break;
     case WM_DESTROY:
-        if (capture_.foregroundHook) ::UnhookWinEvent(capture_.foregroundHook);
-        capture_.foregroundHook = nullptr;
+        capture_.foregroundHook.reset();
         g_foregroundListener = nullptr;
         break;
     default:

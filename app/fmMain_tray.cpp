@@ -7,6 +7,7 @@
 #include "toolkit/application.h"
 #include "toolkit/handle_cast.h"
 #include "toolkit/system_function.h"
+#include "toolkit/run_time_error.h"
 #include "toolkit/text.h"
 
 #include <shellapi.h>
@@ -16,7 +17,6 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
-#include <new>
 
 namespace kestrel {
 namespace {
@@ -85,16 +85,11 @@ void SendToShell(DWORD message, TrayState& tray) {
     tray.szTip = FixedTip(Widen(std::string_view(copy.szTip, kTipChars)));
 }
 
-std::wstring Description(const std::exception& error) {
-    if (dynamic_cast<const std::bad_alloc*>(&error)) return L"Out of memory";
-    return Widen(error.what());
-}
-
 // The handler the four guarded routines share: default pointer, the error's description in an
 // information box titled with the routine, then the routine ends and the program goes on.
 void ReportTrayError(const std::exception& error, const wchar_t* routineSuffix) {
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
-    app::MsgBox(Description(error), MB_OK | MB_ICONINFORMATION, app::ProductName() + routineSuffix);
+    app::MsgBox(Widen(ErrorDescription(error)), MB_OK | MB_ICONINFORMATION, app::ProductName() + routineSuffix);
 }
 
 // The elevated program would not hear a restarted shell: UIPI drops registered messages from a

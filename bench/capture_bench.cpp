@@ -45,18 +45,18 @@ void KestrelPath(HWND owner) {
 }
 
 void FloorArea(HWND owner, int width, int height) {
-    HWND desktop = ::GetDesktopWindow();
-    HDC source = ::GetWindowDC(desktop);
-    HDC memory = ::CreateCompatibleDC(source);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::ReleaseDC(desktop, source);
+    UniqueBitmap bitmap;
+    {
+        WindowDc source = WindowDc::Whole(::GetDesktopWindow());
+        UniqueDc memory(::CreateCompatibleDC(source.get()));
+        bitmap.reset(::CreateCompatibleBitmap(source.get(), width, height));
+        SelectionScope select(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+    }
     while (!::OpenClipboard(owner)) ::Sleep(1);
     ::EmptyClipboard();
-    if (!::SetClipboardData(CF_BITMAP, bitmap)) ::DeleteObject(bitmap);
+    // The clipboard owns the bitmap once it has taken it.
+    if (::SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
     ::CloseClipboard();
 }
 
@@ -117,9 +117,8 @@ DWORD WINAPI Sample(void* parameter) {
 }
 
 double ScreenBitmapMiB() {
-    HDC screen = ::GetDC(nullptr);
-    const int bits = ::GetDeviceCaps(screen, BITSPIXEL) * ::GetDeviceCaps(screen, PLANES);
-    ::ReleaseDC(nullptr, screen);
+    const WindowDc screen = WindowDc::Client(nullptr);
+    const int bits = ::GetDeviceCaps(screen.get(), BITSPIXEL) * ::GetDeviceCaps(screen.get(), PLANES);
     const double bytes = static_cast<double>(::GetSystemMetrics(SM_CXSCREEN)) *
                          static_cast<double>(::GetSystemMetrics(SM_CYSCREEN)) * (bits == 24 ? 32 : bits) / 8.0;
     return bytes / (1024.0 * 1024.0);
@@ -160,13 +159,12 @@ int PeakMemory(const std::string& path, HWND owner) {
     const SIZE_T before = Committed();
     Sampler sampler;
     sampler.peak = before;
-    HANDLE thread = ::CreateThread(nullptr, 0, Sample, &sampler, 0, nullptr);
+    const UniqueKernelHandle thread(::CreateThread(nullptr, 0, Sample, &sampler, 0, nullptr));
     ::Sleep(20);
     run(owner);
     ::Sleep(20);
     sampler.running = false;
-    ::WaitForSingleObject(thread, INFINITE);
-    ::CloseHandle(thread);
+    ::WaitForSingleObject(thread.get(), INFINITE);
     const double peakMiB = static_cast<double>(sampler.peak.load() - before) / (1024.0 * 1024.0);
     const double bitmapMiB = ScreenBitmapMiB();
     std::printf("| %d x %d | %s | %.1f MiB | %.1f MiB | %.2f |\n", ::GetSystemMetrics(SM_CXSCREEN),

@@ -52,10 +52,10 @@ void PrintPictureFitted(FittedPrinter& printer, std::int32_t pictureWidthHimetri
     // once the orientation has changed.
     const float printableWidth = printer.PrintableWidth();
     std::int16_t unit = printer.ScaleUnit();
-    const double printableWidthHimetric = Checked(printer.ConvertX(printableWidth, unit, kHimetric));
+    const double printableWidthHimetric = Checked(printer.ConvertX(printableWidth, unit, scale::kHimetric));
     const float printableHeight = printer.PrintableHeight();
     unit = printer.ScaleUnit();
-    const double printableHeightHimetric = Checked(printer.ConvertY(printableHeight, unit, kHimetric));
+    const double printableHeightHimetric = Checked(printer.ConvertY(printableHeight, unit, scale::kHimetric));
     const double printerRatio = CheckedQuotient(printableWidthHimetric, printableHeightHimetric);
 
     const double k = static_cast<double>(factor) / 100.0;
@@ -64,17 +64,19 @@ void PrintPictureFitted(FittedPrinter& printer, std::int32_t pictureWidthHimetri
     if (pictureRatio >= printerRatio) {
         unit = printer.ScaleUnit();
         printWidth = Checked(
-            static_cast<double>(printer.ConvertX(ToCheckedSingle(printableWidthHimetric), kHimetric, unit)) * k);
+            static_cast<double>(printer.ConvertX(ToCheckedSingle(printableWidthHimetric), scale::kHimetric, unit)) * k);
         const double height = CheckedQuotient(printableWidthHimetric, pictureRatio);
         unit = printer.ScaleUnit();
-        printHeight = Checked(static_cast<double>(printer.ConvertY(ToCheckedSingle(height), kHimetric, unit)) * k);
+        printHeight =
+            Checked(static_cast<double>(printer.ConvertY(ToCheckedSingle(height), scale::kHimetric, unit)) * k);
     } else {
         unit = printer.ScaleUnit();
         printHeight = Checked(
-            static_cast<double>(printer.ConvertY(ToCheckedSingle(printableHeightHimetric), kHimetric, unit)) * k);
+            static_cast<double>(printer.ConvertY(ToCheckedSingle(printableHeightHimetric), scale::kHimetric, unit)) *
+            k);
         const double width = Checked(printableHeightHimetric * pictureRatio);
         unit = printer.ScaleUnit();
-        printWidth = Checked(static_cast<double>(printer.ConvertX(ToCheckedSingle(width), kHimetric, unit)) * k);
+        printWidth = Checked(static_cast<double>(printer.ConvertX(ToCheckedSingle(width), scale::kHimetric, unit)) * k);
     }
 
     printer.DrawPicture(0.0f, 0.0f, printWidth, printHeight);

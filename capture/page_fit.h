@@ -1,6 +1,8 @@
 // Printing a captured picture fitted to the printable area of the page.
 #pragma once
 
+#include "toolkit/scale_units.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -31,9 +33,6 @@ protected:
     FittedPrinter(const FittedPrinter&) = default;
     FittedPrinter& operator=(const FittedPrinter&) = default;
 };
-
-// Hundredths of a millimetre: the unit pictures report their size in.
-constexpr std::int16_t kHimetric = 8;
 
 // Sets the orientation ("P" exactly -> 1, anything else -> 2), fits the
 // picture into the printable area keeping its aspect ratio (width-bound when

@@ -45,12 +45,12 @@ struct HimetricSize {
 HimetricSize PictureSize(IPictureDisp* picture) {
     ComPtr<IPicture> source;
     if (!picture || FAILED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(source.put()))) || !source) {
-        throw RunTimeError(481, "Invalid picture");
+        throw InvalidPictureError();
     }
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
     if (FAILED(source->get_Width(&width)) || FAILED(source->get_Height(&height))) {
-        throw RunTimeError(481, "Invalid picture");
+        throw InvalidPictureError();
     }
     return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
 }

@@ -17,10 +17,8 @@
 namespace kestrel {
 namespace {
 
-RunTimeError OutOfMemoryError() { return RunTimeError(7, "Out of memory"); }
-
 RunTimeError ScreenUnreadableError() {
-    return RunTimeError(5, "The screen could not be read, so nothing was captured.");
+    return RunTimeError(kErrInvalidCall, "The screen could not be read, so nothing was captured.");
 }
 
 // LOGPALETTE with room for a full 256-entry palette: version, count, then the entries.
@@ -228,10 +226,10 @@ ComPtr<IPictureDisp> GrabEntireScreen() {
 
 ComPtr<IPictureDisp> GrabActiveWindow(const ForegroundHistory& history) {
     HWND window = ActiveWindowTarget(history);
-    if (!window) throw RunTimeError(5, "There is no window in the foreground to capture.");
+    if (!window) throw RunTimeError(kErrInvalidCall, "There is no window in the foreground to capture.");
     RECT rect{};
     if (!::GetWindowRect(window, &rect)) {
-        throw RunTimeError(5, "The window in the foreground closed before it could be captured.");
+        throw RunTimeError(kErrInvalidCall, "The window in the foreground closed before it could be captured.");
     }
     std::optional<ScreenRect> frame;
     if (const auto bounds = DwmAttribute<RECT>(window, kDwmExtendedFrameBounds)) {
@@ -247,7 +245,7 @@ ComPtr<IPictureDisp> GrabActiveWindow(const ForegroundHistory& history) {
 ComPtr<IPictureDisp> GrabWindowImage(HWND window, bool clientOnly, int left, int top, int width, int height) {
     // CreateCompatibleBitmap turns an empty size into a 1 x 1 monochrome bitmap: a picture of
     // nothing that must not reach the clipboard.
-    if (width <= 0 || height <= 0) throw RunTimeError(5, "The window to capture has no size.");
+    if (width <= 0 || height <= 0) throw RunTimeError(kErrInvalidCall, "The window to capture has no size.");
 
     UniqueBitmap bitmap;
     UniquePalette palette;

@@ -42,7 +42,7 @@ void AddStyle(const Control& control, DWORD style) {
     ::SetWindowLongPtrW(control.hWnd(), GWL_STYLE, current | static_cast<LONG_PTR>(style));
 }
 
-TwipsRect ToControlTwips(const TwipRect& twips) {
+TwipsRect ToControlTwips(const PreviewGeometry& twips) {
     // The sizes are kept in single precision; a control's edges fall on whole twips.
     return TwipsRect{static_cast<int>(std::lround(twips.left)), static_cast<int>(std::lround(twips.top)),
                      static_cast<int>(std::lround(twips.width)), static_cast<int>(std::lround(twips.height))};
@@ -81,6 +81,13 @@ void MoveIfChanged(Control& control, const TwipsRect& twips) {
     // Every move repaints the whole dialog; a spin step that leaves the thumbnail alone must not
     // make it flicker.
     if (!SameGeometry(control.Geometry(), twips)) control.Move(twips);
+}
+
+// The chosen one of two options runs its click handler, as a user's click would; the other is only
+// cleared, and it is cleared first when it is the first of the two.
+void ChooseOption(OptionButton& first, OptionButton& second, bool firstChosen) {
+    first.SetValue(firstChosen);
+    second.SetValue(!firstChosen);
 }
 
 }  // namespace
@@ -184,35 +191,16 @@ bool fmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
 }
 
 void fmOptions::Form_Load() {
-    if (ScopeFromText(main_.txtScope.Text()) == Scope::EntireScreen) {
-        optScreen.SetValue(true);
-        optWindow.SetValue(false);
-    } else {
-        optScreen.SetValue(false);
-        optWindow.SetValue(true);
-    }
-
-    if (OrientationFromText(main_.txtOrientation.Text()) == Orientation::Portrait) {
-        optPortrait.SetValue(true);
-        optLandscape.SetValue(false);
-    } else {
-        optPortrait.SetValue(false);
-        optLandscape.SetValue(true);
-    }
+    ChooseOption(optScreen, optWindow, ScopeFromText(main_.txtScope.Text()) == Scope::EntireScreen);
+    ChooseOption(optPortrait, optLandscape, OrientationFromText(main_.txtOrientation.Text()) == Orientation::Portrait);
 
     // The limit holds for the user's typing only; a longer stored text is shown cut, and read by
     // its leading number as ever.
     txtPercent.SetText(CutToPercentField(main_.txtPercent.Text()));
 
-    if (DestinationFromText(main_.txtDest.Text()) == Destination::Printer) {
-        optPrinter.SetValue(true);
-        optClipboard.SetValue(false);
-        EnableSizeAndOrientation(true);
-    } else {
-        optPrinter.SetValue(false);
-        optClipboard.SetValue(true);
-        EnableSizeAndOrientation(false);
-    }
+    const bool toPrinter = DestinationFromText(main_.txtDest.Text()) == Destination::Printer;
+    ChooseOption(optPrinter, optClipboard, toPrinter);
+    EnableSizeAndOrientation(toPrinter);
 
     DrawPagePreview();
 }

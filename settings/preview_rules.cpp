@@ -14,7 +14,7 @@ namespace {
 constexpr double kBackgroundRight = 3600.0 + 2295.0;
 constexpr double kBackgroundBottom = 120.0 + 2295.0;
 
-constexpr TwipRect kClipboardThumb{3960.0f, 717.0f, 1560.0f, 1070.0f};
+constexpr PreviewGeometry kClipboardThumb{3960.0f, 717.0f, 1560.0f, 1070.0f};
 
 struct PrinterThumb {
     float left;
@@ -139,9 +139,9 @@ PagePreview ComputePagePreview(bool entireScreen, bool printer, bool portrait, s
     if (!(percent >= 0.0)) percent = 0.0;  // negative, and NaN should it occur
 
     const PrinterThumb& thumb = portrait ? kPortraitThumb : kLandscapeThumb;
-    const TwipRect geometry{thumb.left, thumb.top,
-                            ThumbSide(percent, thumb.widthPerPercent, kBackgroundRight - thumb.left),
-                            ThumbSide(percent, thumb.heightPerPercent, kBackgroundBottom - thumb.top)};
+    const PreviewGeometry geometry{thumb.left, thumb.top,
+                                   ThumbSide(percent, thumb.widthPerPercent, kBackgroundRight - thumb.left),
+                                   ThumbSide(percent, thumb.heightPerPercent, kBackgroundBottom - thumb.top)};
     if (entireScreen) {
         preview.screenThumbGeometry = geometry;
     } else {

@@ -44,7 +44,7 @@ struct LostFocusResult {
 LostFocusResult ClampPercentText(std::string_view text);
 
 // Position and size of a preview control, in twips of the dialog's client area.
-struct TwipRect {
+struct PreviewGeometry {
     float left;
     float top;
     float width;
@@ -58,8 +58,8 @@ struct PagePreview {
     bool windowThumbVisible;
     // nullopt: the thumbnail keeps the geometry it had (the hidden one while
     // printing).
-    std::optional<TwipRect> screenThumbGeometry;
-    std::optional<TwipRect> windowThumbGeometry;
+    std::optional<PreviewGeometry> screenThumbGeometry;
+    std::optional<PreviewGeometry> windowThumbGeometry;
 };
 
 // DrawPagePreview. Clipboard: no page, both thumbnails at 3960,717 1560x1070.

@@ -29,8 +29,9 @@ std::string_view ScopeCode(Scope scope) noexcept;
 std::string_view DestinationCode(Destination destination) noexcept;
 std::string_view OrientationCode(Orientation orientation) noexcept;
 
-// Under HKEY_LOCAL_MACHINE. The key is only ever opened, never created, so
-// settings persist only where an installer made it.
+// Under HKEY_LOCAL_MACHINE. Reading only opens the key; saving at Exit creates
+// it when it is missing, which only a user who may write there can do, so for
+// everyone else settings persist where an installer made the key.
 inline constexpr std::string_view kSettingsKeyPath = "Software\\Olm\\Kestrel";
 
 // Value names in the order they are loaded at start-up and saved at Exit.

@@ -14,7 +14,8 @@ int g_loadedForms = 0;
 
 // version.dll is no KnownDLL: imported, it would be looked for beside the program first.
 std::wstring ReadProductName() {
-    const auto infoSize = SystemFunction<decltype(&::GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    const auto infoSize =
+        SystemFunction<decltype(&::GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
     const auto info = SystemFunction<decltype(&::GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
     const auto queryValue = SystemFunction<decltype(&::VerQueryValueW)>(L"version.dll", "VerQueryValueW");
     if (!infoSize || !info || !queryValue) return L"Kestrel";
@@ -31,8 +32,7 @@ std::wstring ReadProductName() {
     };
     Translation* translations = nullptr;
     UINT bytes = 0;
-    if (!queryValue(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                          &bytes) ||
+    if (!queryValue(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &bytes) ||
         bytes < sizeof(Translation)) {
         return L"Kestrel";
     }
@@ -40,8 +40,7 @@ std::wstring ReadProductName() {
     wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\ProductName", translations->language, translations->codePage);
     wchar_t* value = nullptr;
     UINT chars = 0;
-    if (!queryValue(block.data(), query, reinterpret_cast<void**>(&value), &chars) || chars == 0)
-        return L"Kestrel";
+    if (!queryValue(block.data(), query, reinterpret_cast<void**>(&value), &chars) || chars == 0) return L"Kestrel";
     return std::wstring(value);
 }
 
@@ -113,14 +112,10 @@ void EndProgram(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
 
 void ReportFatalError(const std::exception& error) noexcept {
     try {
-        std::wstring text;
-        if (const auto* runTime = dynamic_cast<const RunTimeError*>(&error)) {
-            text = L"Run-time error '" + Widen(std::to_string(runTime->number)) + L"':\n\n" + Widen(runTime->what());
-        } else if (dynamic_cast<const std::bad_alloc*>(&error)) {
-            text = L"Run-time error '7':\n\nOut of memory";
-        } else {
-            text = L"Run-time error:\n\n" + Widen(error.what());
-        }
+        const int number = ErrorNumber(error);
+        const std::wstring heading =
+            number ? L"Run-time error '" + Widen(std::to_string(number)) + L"':" : std::wstring(L"Run-time error:");
+        const std::wstring text = heading + L"\n\n" + Widen(ErrorDescription(error));
         ::MessageBoxW(nullptr, text.c_str(), ProductName().c_str(),
                       MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
     } catch (...) {

@@ -12,10 +12,8 @@
 namespace kestrel::clipboard {
 namespace {
 
-RunTimeError OutOfMemoryError() { return RunTimeError(7, "Out of memory"); }
-
 RunTimeError ClipboardBusyError() {
-    return RunTimeError(521,
+    return RunTimeError(kErrClipboardBusy,
                         "The clipboard is in use by another program, so the picture could not be placed on it. "
                         "Please try again.");
 }
@@ -26,15 +24,15 @@ struct PictureHandles {
 };
 
 PictureHandles HandlesOf(IPictureDisp* picture) {
-    if (!picture) throw RunTimeError(91, "There is no picture to place on the clipboard.");
+    if (!picture) throw RunTimeError(kErrObjectNotSet, "There is no picture to place on the clipboard.");
     ComPtr<IPicture> info;
     if (FAILED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(info.put()))) || !info) {
-        throw RunTimeError(380, "The picture cannot be placed on the clipboard.");
+        throw RunTimeError(kErrInvalidPropertyValue, "The picture cannot be placed on the clipboard.");
     }
     SHORT type = PICTYPE_NONE;
     OLE_HANDLE bitmap = 0;
     if (FAILED(info->get_Type(&type)) || type != PICTYPE_BITMAP || FAILED(info->get_Handle(&bitmap)) || !bitmap) {
-        throw RunTimeError(380, "The picture holds no bitmap to place on the clipboard.");
+        throw RunTimeError(kErrInvalidPropertyValue, "The picture holds no bitmap to place on the clipboard.");
     }
     OLE_HANDLE palette = 0;
     if (FAILED(info->get_hPal(&palette))) palette = 0;
@@ -45,7 +43,8 @@ PictureHandles HandlesOf(IPictureDisp* picture) {
 // sections on to other processes as nothing.
 UniqueBitmap CopyBitmap(HBITMAP source, HPALETTE palette) {
     BITMAP info{};
-    if (!::GetObjectW(source, sizeof info, &info)) throw RunTimeError(380, "The picture's bitmap is not valid.");
+    if (!::GetObjectW(source, sizeof info, &info))
+        throw RunTimeError(kErrInvalidPropertyValue, "The picture's bitmap is not valid.");
     UniqueBitmap copy(::CreateBitmap(info.bmWidth, info.bmHeight, info.bmPlanes, info.bmBitsPixel, nullptr));
     if (!copy) throw OutOfMemoryError();
 
@@ -67,7 +66,7 @@ UniqueBitmap CopyBitmap(HBITMAP source, HPALETTE palette) {
 
 UniquePalette CopyPalette(HPALETTE source) {
     const UINT count = ::GetPaletteEntries(source, 0, 0, nullptr);
-    if (count == 0) throw RunTimeError(380, "The picture's palette is not valid.");
+    if (count == 0) throw RunTimeError(kErrInvalidPropertyValue, "The picture's palette is not valid.");
     std::vector<unsigned char> record(offsetof(LOGPALETTE, palPalEntry) + count * sizeof(PALETTEENTRY));
     auto* palette = reinterpret_cast<LOGPALETTE*>(record.data());
     palette->palVersion = 0x300;
@@ -105,7 +104,7 @@ PictureCopy CopyPicture(IPictureDisp* picture) {
 }
 
 void Place(HWND owner, PictureCopy copy) {
-    if (!copy.bitmap) throw RunTimeError(91, "There is no picture to place on the clipboard.");
+    if (!copy.bitmap) throw RunTimeError(kErrObjectNotSet, "There is no picture to place on the clipboard.");
     OpenedClipboard opened(owner);
     if (!::EmptyClipboard()) throw ClipboardBusyError();
     // The palette goes first, so that a refused bitmap cannot leave a palette alone behind and a

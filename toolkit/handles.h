@@ -1,5 +1,5 @@
 // Owners for the operating system's handles. Every HDC, HBITMAP, HPALETTE, HKEY, HICON, HMENU,
-// global block and COM pointer the program obtains lives in one of these, so nothing leaks on any
+// module, event hook and COM pointer the program obtains lives in one of these, so nothing leaks on any
 // path, exceptions included. All are move-only and convert to nothing implicitly.
 #pragma once
 #include "toolkit/win.h"
@@ -25,22 +25,21 @@ inline void DeleteMemoryDc(HDC h) noexcept { ::DeleteDC(h); }
 inline void CloseRegistryKey(HKEY h) noexcept { ::RegCloseKey(h); }
 inline void DestroyIconHandle(HICON h) noexcept { ::DestroyIcon(h); }
 inline void DestroyMenuHandle(HMENU h) noexcept { ::DestroyMenu(h); }
-inline void FreeGlobal(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void FreeLoadedModule(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
+inline void UnhookEvent(HWINEVENTHOOK h) noexcept { ::UnhookWinEvent(h); }
 
 using UniqueDc = UniqueHandle<HDC, DeleteMemoryDc>;  // CreateCompatibleDC / CreateDC
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using UniquePalette = UniqueHandle<HPALETTE, DeleteGdiObject>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteGdiObject>;
-using UniquePen = UniqueHandle<HPEN, DeleteGdiObject>;
 using UniqueKey = UniqueHandle<HKEY, CloseRegistryKey>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
-using UniqueGlobal = UniqueHandle<HGLOBAL, FreeGlobal>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLoadedModule>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
+using UniqueWinEventHook = UniqueHandle<HWINEVENTHOOK, UnhookEvent>;
 
 // GetDC/GetWindowDC must be paired with ReleaseDC on the same window.
 class WindowDc {

@@ -17,12 +17,6 @@
 namespace kestrel {
 namespace {
 
-// The classic toolkit's numbers for these faults.
-constexpr int kPrinterError = 482;
-constexpr int kInvalidPicture = 481;
-
-RunTimeError PrinterError(const std::string& description) { return RunTimeError(kPrinterError, description); }
-
 std::string Quoted(const std::wstring& name) { return "\"" + Narrow(name) + "\""; }
 
 // The spooler's DLL is no KnownDLL: imported, it would be looked for beside the program first.
@@ -46,30 +40,26 @@ std::wstring DefaultPrinterName() {
     throw PrinterError("No default printer is set up.");
 }
 
-class PrinterHandle {
-public:
-    explicit PrinterHandle(const std::wstring& name)
-        : close_(SpoolerFunction<decltype(&::ClosePrinter)>("ClosePrinter")) {
-        const auto open = SpoolerFunction<decltype(&::OpenPrinterW)>("OpenPrinterW");
-        if (!open(const_cast<wchar_t*>(name.c_str()), &handle_, nullptr)) handle_ = nullptr;
-    }
-    PrinterHandle(const PrinterHandle&) = delete;
-    PrinterHandle& operator=(const PrinterHandle&) = delete;
-    ~PrinterHandle() {
-        if (handle_) close_(handle_);
-    }
-    HANDLE get() const noexcept { return handle_; }
+// Only ever holds a handle the spooler gave out, so its DLL is loaded by then.
+void ClosePrinterHandle(HANDLE h) noexcept {
+    if (auto close = SystemFunction<decltype(&::ClosePrinter)>(L"winspool.drv", "ClosePrinter")) close(h);
+}
+using UniquePrinter = UniqueHandle<HANDLE, ClosePrinterHandle>;
 
-private:
-    decltype(&::ClosePrinter) close_;
-    HANDLE handle_ = nullptr;
-};
+// Empty when the printer cannot be reached.
+UniquePrinter OpenNamedPrinter(const std::wstring& name) {
+    SpoolerFunction<decltype(&::ClosePrinter)>("ClosePrinter");  // nothing is opened that could not be closed
+    const auto open = SpoolerFunction<decltype(&::OpenPrinterW)>("OpenPrinterW");
+    HANDLE handle = nullptr;
+    if (!open(const_cast<wchar_t*>(name.c_str()), &handle, nullptr)) return {};
+    return UniquePrinter(handle);
+}
 
 // The printer's own default settings, with the orientation (when one was set) merged in by the
 // driver, which also checks that the printer supports it.
 std::vector<BYTE> DeviceSettings(const std::wstring& name, std::int16_t orientation) {
-    PrinterHandle printer(name);
-    if (!printer.get()) throw PrinterError("The default printer " + Quoted(name) + " cannot be reached.");
+    const UniquePrinter printer = OpenNamedPrinter(name);
+    if (!printer) throw PrinterError("The default printer " + Quoted(name) + " cannot be reached.");
     const auto documentProperties = SpoolerFunction<decltype(&::DocumentPropertiesW)>("DocumentPropertiesW");
     wchar_t* device = const_cast<wchar_t*>(name.c_str());
     const LONG size = documentProperties(nullptr, printer.get(), device, nullptr, nullptr, 0);
@@ -104,7 +94,7 @@ struct PackedDib {
 PackedDib ReadBitmap(HBITMAP bitmap, HPALETTE palette) {
     BITMAP description{};
     if (!bitmap || ::GetObjectW(bitmap, sizeof description, &description) != sizeof description) {
-        throw RunTimeError(kInvalidPicture, "Invalid picture");
+        throw InvalidPictureError();
     }
     PackedDib dib;
     BITMAPINFOHEADER& header = dib.info.bmiHeader;
@@ -122,7 +112,7 @@ PackedDib ReadBitmap(HBITMAP bitmap, HPALETTE palette) {
     UniqueBitmap section(::CreateDIBSection(nullptr, &dib.info, DIB_RGB_COLORS, &sectionBits, nullptr, 0));
     UniqueDc source(::CreateCompatibleDC(nullptr));
     UniqueDc target(::CreateCompatibleDC(nullptr));
-    if (!section || !sectionBits || !source || !target) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    if (!section || !sectionBits || !source || !target) throw InvalidPictureError();
     HPALETTE previousPalette = nullptr;
     if (palette) {
         previousPalette = ::SelectPalette(source.get(), palette, FALSE);
@@ -139,7 +129,7 @@ PackedDib ReadBitmap(HBITMAP bitmap, HPALETTE palette) {
         ::GdiFlush();
     }
     if (previousPalette) ::SelectPalette(source.get(), previousPalette, FALSE);
-    if (!copied) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    if (!copied) throw InvalidPictureError();
     const auto* first = static_cast<const BYTE*>(sectionBits);
     dib.bits.assign(first, first + size);
     return dib;
@@ -167,13 +157,13 @@ void Printer::SetScaleMode(std::int16_t unit) {
 
 float Printer::ScaleWidth() {
     OpenDevice();
-    return scale::ConvertLength(static_cast<float>(::GetDeviceCaps(dc_, HORZRES)), scale::kPixels, scaleMode_,
+    return scale::ConvertLength(static_cast<float>(::GetDeviceCaps(dc_.get(), HORZRES)), scale::kPixels, scaleMode_,
                                 scale::Axis::kHorizontal, DotsPerInchX());
 }
 
 float Printer::ScaleHeight() {
     OpenDevice();
-    return scale::ConvertLength(static_cast<float>(::GetDeviceCaps(dc_, VERTRES)), scale::kPixels, scaleMode_,
+    return scale::ConvertLength(static_cast<float>(::GetDeviceCaps(dc_.get(), VERTRES)), scale::kPixels, scaleMode_,
                                 scale::Axis::kVertical, DotsPerInchY());
 }
 
@@ -189,14 +179,14 @@ float Printer::ScaleY(float length, std::int16_t fromUnit, std::int16_t toUnit) 
 }
 
 void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width, double height) {
-    if (!picture) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    if (!picture) throw InvalidPictureError();
     ComPtr<IPicture> source;
     if (FAILED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(source.put()))) || !source) {
-        throw RunTimeError(kInvalidPicture, "Invalid picture");
+        throw InvalidPictureError();
     }
     SHORT type = PICTYPE_UNINITIALIZED;
     source->get_Type(&type);
-    if (type == PICTYPE_UNINITIALIZED || type == PICTYPE_NONE) throw RunTimeError(kInvalidPicture, "Invalid picture");
+    if (type == PICTYPE_UNINITIALIZED || type == PICTYPE_NONE) throw InvalidPictureError();
 
     // Everything that can fail is done before the document starts, so that a failure leaves
     // nothing in the queue.
@@ -222,9 +212,9 @@ void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width
     if (type == PICTYPE_BITMAP) {
         const BITMAPINFOHEADER& header = dib.info.bmiHeader;
         if (header.biWidth == 0 || header.biHeight == 0) return;
-        ::SetStretchBltMode(dc_, COLORONCOLOR);
+        ::SetStretchBltMode(dc_.get(), COLORONCOLOR);
         const int lines =
-            ::StretchDIBits(dc_, across.position, down.position, across.length, down.length, 0, 0, header.biWidth,
+            ::StretchDIBits(dc_.get(), across.position, down.position, across.length, down.length, 0, 0, header.biWidth,
                             header.biHeight, dib.bits.data(), &dib.info, DIB_RGB_COLORS, SRCCOPY);
         drawn = lines != 0 && lines != static_cast<int>(GDI_ERROR);
     } else {
@@ -233,7 +223,7 @@ void Printer::PaintPicture(IPictureDisp* picture, float x, float y, double width
         OLE_YSIZE_HIMETRIC sourceHeight = 0;
         source->get_Width(&sourceWidth);
         source->get_Height(&sourceHeight);
-        drawn = SUCCEEDED(source->Render(dc_, across.position, down.position, across.length, down.length, 0,
+        drawn = SUCCEEDED(source->Render(dc_.get(), across.position, down.position, across.length, down.length, 0,
                                          sourceHeight, sourceWidth, -sourceHeight, nullptr));
     }
     if (!drawn) throw PrinterError("The picture could not be drawn for the printer " + Quoted(name_) + ".");
@@ -245,19 +235,19 @@ void Printer::EndDoc() {
         return;
     }
     docStarted_ = false;
-    if (::EndPage(dc_) <= 0) {
-        ::AbortDoc(dc_);
+    if (::EndPage(dc_.get()) <= 0) {
+        ::AbortDoc(dc_.get());
         ReleaseDevice();
         throw PrinterError("The page could not be sent to the printer " + Quoted(name_) + ".");
     }
-    const bool sent = ::EndDoc(dc_) > 0;
+    const bool sent = ::EndDoc(dc_.get()) > 0;
     ReleaseDevice();
     if (!sent) throw PrinterError("The page could not be sent to the printer " + Quoted(name_) + ".");
 }
 
 void Printer::KillDoc() noexcept {
     if (docStarted_) {
-        ::AbortDoc(dc_);
+        ::AbortDoc(dc_.get());
         docStarted_ = false;
     }
     ReleaseDevice();
@@ -267,26 +257,23 @@ void Printer::OpenDevice() {
     if (dc_) return;
     name_ = DefaultPrinterName();
     const std::vector<BYTE> settings = DeviceSettings(name_, orientation_);
-    dc_ = ::CreateDCW(L"WINSPOOL", name_.c_str(), nullptr, reinterpret_cast<const DEVMODEW*>(settings.data()));
+    dc_.reset(::CreateDCW(L"WINSPOOL", name_.c_str(), nullptr, reinterpret_cast<const DEVMODEW*>(settings.data())));
     if (!dc_) throw PrinterError("The default printer " + Quoted(name_) + " cannot be used.");
 }
 
-void Printer::ReleaseDevice() noexcept {
-    if (dc_) ::DeleteDC(dc_);
-    dc_ = nullptr;
-}
+void Printer::ReleaseDevice() noexcept { dc_.reset(); }
 
 void Printer::StartDocument() {
     if (docStarted_) return;
     DOCINFOW document{};
     document.cbSize = sizeof document;
     document.lpszDocName = app::ProductName().c_str();
-    if (::StartDocW(dc_, &document) <= 0) {
+    if (::StartDocW(dc_.get(), &document) <= 0) {
         throw PrinterError("The printer " + Quoted(name_) + " did not accept the print job.");
     }
     docStarted_ = true;
-    if (::StartPage(dc_) <= 0) {
-        ::AbortDoc(dc_);
+    if (::StartPage(dc_.get()) <= 0) {
+        ::AbortDoc(dc_.get());
         docStarted_ = false;
         throw PrinterError("The printer " + Quoted(name_) + " did not accept the print job.");
     }
@@ -294,12 +281,12 @@ void Printer::StartDocument() {
 
 double Printer::DotsPerInchX() {
     OpenDevice();
-    return ::GetDeviceCaps(dc_, LOGPIXELSX);
+    return ::GetDeviceCaps(dc_.get(), LOGPIXELSX);
 }
 
 double Printer::DotsPerInchY() {
     OpenDevice();
-    return ::GetDeviceCaps(dc_, LOGPIXELSY);
+    return ::GetDeviceCaps(dc_.get(), LOGPIXELSY);
 }
 
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 // with the first drawing. Lengths are in the current scale unit, twips unless changed. Every
 // failure is a RunTimeError whose description tells the user what went wrong.
 #pragma once
+#include "toolkit/handles.h"
 #include "toolkit/win.h"
 
 #include <ole2.h>
@@ -56,7 +57,7 @@ private:
     std::int16_t orientation_ = 0;  // 0: as the printer's own settings say
     std::int16_t scaleMode_ = 1;    // twips
     std::wstring name_;
-    HDC dc_ = nullptr;
+    UniqueDc dc_;  // CreateDC: DeleteDC gives it back
     bool docStarted_ = false;
 };
 

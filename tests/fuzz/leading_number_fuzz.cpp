@@ -26,7 +26,7 @@ void CheckSpinResult(const std::optional<std::string>& result, double value) {
     Require(std::isfinite(kestrel::LeadingNumber(*result)) || std::fabs(value) > 1.79769313486231e308);
 }
 
-void CheckGeometry(const std::optional<kestrel::TwipRect>& rect) {
+void CheckGeometry(const std::optional<kestrel::PreviewGeometry>& rect) {
     if (!rect) return;
     // Inside the grey backing square: left 3600, top 120, 2295 x 2295.
     Require(rect->width >= 0.0f && rect->height >= 0.0f);

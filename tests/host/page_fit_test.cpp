@@ -156,12 +156,12 @@ TEST(ScaleUnit, IsReadAfreshBeforeEveryConversion) {
 
     ASSERT_EQ(printer.conversions.size(), 4u);
     EXPECT_EQ(printer.conversions[0].fromUnit, kTwips);
-    EXPECT_EQ(printer.conversions[0].toUnit, kHimetric);
+    EXPECT_EQ(printer.conversions[0].toUnit, scale::kHimetric);
     EXPECT_EQ(printer.conversions[1].fromUnit, kPixels600Dpi);
-    EXPECT_EQ(printer.conversions[1].toUnit, kHimetric);
-    EXPECT_EQ(printer.conversions[2].fromUnit, kHimetric);
+    EXPECT_EQ(printer.conversions[1].toUnit, scale::kHimetric);
+    EXPECT_EQ(printer.conversions[2].fromUnit, scale::kHimetric);
     EXPECT_EQ(printer.conversions[2].toUnit, kTwips);
-    EXPECT_EQ(printer.conversions[3].fromUnit, kHimetric);
+    EXPECT_EQ(printer.conversions[3].fromUnit, scale::kHimetric);
     EXPECT_EQ(printer.conversions[3].toUnit, kPixels600Dpi);
 
     int unitReads = 0;

@@ -157,12 +157,12 @@ struct PreviewCase {
     bool entireScreen, printer, portrait;
     std::string percent;
     bool landscapePage, portraitPage;
-    TwipRect geometry;
+    PreviewGeometry geometry;
 };
 
 class PagePreviewGeometry : public ::testing::TestWithParam<PreviewCase> {};
 
-void ExpectRect(const TwipRect& actual, const TwipRect& expected) {
+void ExpectRect(const PreviewGeometry& actual, const PreviewGeometry& expected) {
     EXPECT_FLOAT_EQ(actual.left, expected.left);
     EXPECT_FLOAT_EQ(actual.top, expected.top);
     EXPECT_FLOAT_EQ(actual.width, expected.width);
@@ -191,7 +191,7 @@ TEST_P(PagePreviewGeometry, PagesAndTheShownThumbnail) {
     }
 }
 
-const TwipRect kClipboard{3960, 717, 1560, 1070};
+const PreviewGeometry kClipboard{3960, 717, 1560, 1070};
 
 INSTANTIATE_TEST_SUITE_P(
     Destinations, PagePreviewGeometry,
