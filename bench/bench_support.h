@@ -2,6 +2,7 @@
 // waiting with a deadline, medians, and driving Kestrel's or a floor's capture from outside.
 #pragma once
 #include "app/fmMain_ids.h"
+#include "toolkit/handles.h"
 #include "toolkit/win.h"
 
 #include <psapi.h>
@@ -63,11 +64,14 @@ public:
         STARTUPINFOW si{};
         si.cb = sizeof si;
         const auto start = Clock::now();
+        PROCESS_INFORMATION info{};
         if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                              &info_)) {
+                              &info)) {
             return;
         }
-        FindArgs args{info_.dwProcessId, windowClass, nullptr};
+        process_.reset(info.hProcess);
+        ::CloseHandle(info.hThread);
+        FindArgs args{info.dwProcessId, windowClass, nullptr};
         auto visible = [&] {
             ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&args));
             return args.found != nullptr;
@@ -78,30 +82,28 @@ public:
         }
     }
     ~Running() {
-        if (!info_.hProcess) return;
+        if (!process_) return;
         if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
-        if (::WaitForSingleObject(info_.hProcess, 5000) != WAIT_OBJECT_0) ::TerminateProcess(info_.hProcess, 1);
-        ::WaitForSingleObject(info_.hProcess, 5000);
-        ::CloseHandle(info_.hThread);
-        ::CloseHandle(info_.hProcess);
+        if (::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_.get(), 1);
+        ::WaitForSingleObject(process_.get(), 5000);
     }
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;
 
     HWND Window() const { return window_; }
-    HANDLE Process() const { return info_.hProcess; }
+    HANDLE Process() const { return process_.get(); }
     double MsToVisible() const { return msToVisible_; }
     // The commit charge: Wine reports PrivateUsage as 0 for other processes, and PagefileUsage is
     // the process's resident anonymous memory (RssAnon plus swap).
     std::size_t PrivateBytes() const {
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
-        ::GetProcessMemoryInfo(info_.hProcess, &counters, sizeof counters);
+        ::GetProcessMemoryInfo(process_.get(), &counters, sizeof counters);
         return counters.PagefileUsage;
     }
 
 private:
-    PROCESS_INFORMATION info_{};
+    UniqueKernelHandle process_;
     HWND window_ = nullptr;
     double msToVisible_ = 0;
 };

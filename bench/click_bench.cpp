@@ -48,9 +48,8 @@ LRESULT CALLBACK TargetProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam
         ::GetClientRect(wnd, &client);
         for (int band = 0; band < 16; ++band) {
             RECT part{client.right * band / 16, 0, client.right * (band + 1) / 16, client.bottom};
-            HBRUSH brush = ::CreateSolidBrush(RGB(band * 16, 255 - band * 16, (band * 40) & 0xFF));
-            ::FillRect(dc, &part, brush);
-            ::DeleteObject(brush);
+            const kestrel::UniqueBrush brush(::CreateSolidBrush(RGB(band * 16, 255 - band * 16, (band * 40) & 0xFF)));
+            ::FillRect(dc, &part, brush.get());
         }
         ::EndPaint(wnd, &ps);
         return 0;
@@ -118,9 +117,10 @@ Sample CaptureOnce(HWND main, HWND target, SIZE expected) {
     const auto start = Clock::now();
     PostCaptureClick(main);
     SIZE size{};
-    sample.toPicture =
-        PumpUntil(start, [&] { return ::GetClipboardSequenceNumber() != before && ReadableBitmap(size); }, 30000);
-    sample.toWindow = PumpUntil(start, [&] { return ::IsWindowVisible(main) != FALSE; }, 30000);
+    sample.toPicture = PumpUntil(
+        start, [&] { return ::GetClipboardSequenceNumber() != before && ReadableBitmap(size); }, 30000);
+    sample.toWindow = PumpUntil(
+        start, [&] { return ::IsWindowVisible(main) != FALSE; }, 30000);
     sample.rightSize = size.cx == expected.cx && size.cy == expected.cy;
     return sample;
 }
@@ -186,8 +186,7 @@ void Measure(const wchar_t* scopeArgument, bool entireScreen, const std::wstring
                 entireScreen ? "Entire screen" : "Active window", expected.cx, expected.cy, runs,
                 Median(k.Times(&Sample::toPicture)), Median(f.Times(&Sample::toPicture)),
                 PairedRatio(k, f, &Sample::toPicture), Median(k.Times(&Sample::toWindow)),
-                Median(f.Times(&Sample::toWindow)), PairedRatio(k, f, &Sample::toWindow), k.RightSize(),
-                f.RightSize());
+                Median(f.Times(&Sample::toWindow)), PairedRatio(k, f, &Sample::toWindow), k.RightSize(), f.RightSize());
 }
 
 }  // namespace
@@ -214,9 +213,10 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: click_bench --kestrel K.exe --floor T.exe [--runs N]\n");
         return 2;
     }
-    std::printf("| Capture | Runs each | Click to picture: Kestrel (median) | Floor (median) | Kestrel / floor "
-                "(median of paired runs) | Click to window back: Kestrel | Floor | Kestrel / floor | Right size "
-                "(Kestrel / floor) |\n");
+    std::printf(
+        "| Capture | Runs each | Click to picture: Kestrel (median) | Floor (median) | Kestrel / floor "
+        "(median of paired runs) | Click to window back: Kestrel | Floor | Kestrel / floor | Right size "
+        "(Kestrel / floor) |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     Measure(L"", true, kestrelExe, floorExe, runs);
     Measure(L"window", false, kestrelExe, floorExe, runs);

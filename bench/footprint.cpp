@@ -76,8 +76,8 @@ std::vector<std::string> ImportedDlls(const std::vector<std::uint8_t>& image) {
 // Windows' KnownDLLs (the ones a program may import): the loader takes them from the system folder
 // whatever lies beside the program. The list tests/check_imports.sh enforces.
 bool IsKnownDll(const std::string& name) {
-    static const char* const known[] = {"advapi32.dll", "comdlg32.dll", "gdi32.dll",   "imm32.dll",
-                                        "kernel32.dll", "msvcrt.dll",   "ole32.dll",   "oleaut32.dll",
+    static const char* const known[] = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "imm32.dll",
+                                        "kernel32.dll", "msvcrt.dll",   "ole32.dll", "oleaut32.dll",
                                         "shell32.dll",  "shlwapi.dll",  "user32.dll"};
     for (const char* dll : known) {
         if (::lstrcmpiA(dll, name.c_str()) == 0) return true;
@@ -104,13 +104,13 @@ FileFacts Examine(const std::wstring& path) {
 
 std::string ReadWholeFile(const std::wstring& path) {
     std::string text;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
+    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return text;
+    const kestrel::UniqueKernelHandle file(opened);
     char buffer[65536];
     DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    ::CloseHandle(file);
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
     return text;
 }
 
@@ -354,8 +354,7 @@ int wmain(int argc, wchar_t** argv) {
     };
     row("private bytes at idle after start", base.idle, main.idle, "");
     if (programs.size() > 2) {
-        row("private bytes at idle after start; floor with one themed button", fair.idle, main.idle,
-            "at most +512 KB");
+        row("private bytes at idle after start; floor with one themed button", fair.idle, main.idle, "at most +512 KB");
     }
     for (const Program* against : {&base, &fair}) {
         if (against == &fair && programs.size() < 3) break;
@@ -388,9 +387,10 @@ int wmain(int argc, wchar_t** argv) {
     if (programs.size() > 2) timeRow(fair, "; floor with one themed button", "at most x1.1");
 
     // Where the memory is: idle, and after the captures with the clipboard emptied.
-    std::printf("\n| Resident private memory (KB) | %s idle | Kestrel idle | Kestrel against %s, idle | %s after "
-                "captures | Kestrel after captures | Kestrel against %s, after captures |\n",
-                fair.name, fair.name, fair.name, fair.name);
+    std::printf(
+        "\n| Resident private memory (KB) | %s idle | Kestrel idle | Kestrel against %s, idle | %s after "
+        "captures | Kestrel after captures | Kestrel against %s, after captures |\n",
+        fair.name, fair.name, fair.name, fair.name);
     std::printf("|---|---|---|---|---|---|---|\n");
     auto partRow = [&](const std::string& name, std::size_t a, std::size_t b, std::size_t c, std::size_t d) {
         std::printf("| %s | %.0f | %.0f | %+.0f | %.0f | %.0f | %+.0f |\n", name.c_str(), a / 1024.0, b / 1024.0,
@@ -422,7 +422,8 @@ int wmain(int argc, wchar_t** argv) {
                 part(fair.run.parts, name), part(main.run.parts, name));
     }
     partRow("all (smaps Anonymous)", Sum(fair.idleParts, true) + Sum(fair.idleParts, false),
-            Sum(main.idleParts, true) + Sum(main.idleParts, false), Sum(fair.run.parts, true) + Sum(fair.run.parts, false),
+            Sum(main.idleParts, true) + Sum(main.idleParts, false),
+            Sum(fair.run.parts, true) + Sum(fair.run.parts, false),
             Sum(main.run.parts, true) + Sum(main.run.parts, false));
     return 0;
 }

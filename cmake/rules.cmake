@@ -36,12 +36,3 @@ set(KESTREL_HOST_TEST_SOURCES
   ${KESTREL_RULES_ROOT}/tests/host/help_text_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/handle_bits_test.cpp
 )
-
-# libFuzzer targets (clang -fsanitize=fuzzer, built and run by scripts/fuzz); each links with
-# KESTREL_RULES_SOURCES and starts from its seeds in tests/fuzz/corpus/<target>.
-set(KESTREL_FUZZ_SOURCES
-  ${KESTREL_RULES_ROOT}/tests/fuzz/leading_number_fuzz.cpp
-  ${KESTREL_RULES_ROOT}/tests/fuzz/page_fit_fuzz.cpp
-  ${KESTREL_RULES_ROOT}/tests/fuzz/tray_rules_fuzz.cpp
-  ${KESTREL_RULES_ROOT}/tests/fuzz/window_area_fuzz.cpp
-)
