@@ -9,6 +9,7 @@
 #include "app/tray_state.h"
 #include "toolkit/form.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,9 @@ public:
     void Form_MouseMove(int Button, int Shift, float X, float Y) override;
 
     void cmdCapture_Click();
+    // Capture a region: the whole screen is frozen, the user drags a rectangle over it, and that
+    // part goes where Capture sends its picture.
+    void CaptureRegion();
     void cmdOptions_Click();
     void cmdMinimize_Click();
     void cmdAbout_Click();
@@ -72,6 +76,9 @@ protected:
 private:
     // The Exit sequence itself: icon down, settings saved, program ended.
     [[noreturn]] void Exit();
+    // The frame of every capture: hide, yield, `grab` (an empty picture: the user cancelled),
+    // yield, deliver to the clipboard or the printer, report trouble, show again.
+    void RunCapture(const std::function<ComPtr<IPictureDisp>()>& grab);
     bool HandleCaptureMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -1,6 +1,7 @@
 #include "app/fmMain.h"
 
 #include "capture/print_fitted.h"
+#include "capture/region_window.h"
 #include "capture/screen_capture.h"
 #include "settings/leading_number.h"
 #include "settings/setting_codes.h"
@@ -86,16 +87,40 @@ void fmMain::NoteForegroundWindow(HWND window) noexcept {
 }
 
 void fmMain::cmdCapture_Click() {
-    // Both yields below dispatch whatever is pending, another Capture included. Running it there
-    // would replace the picture held in Picture1 and leave this one to deliver nothing.
+    // Both yields of a capture dispatch whatever is pending, another Capture included. Running it
+    // there would replace the picture held in Picture1 and leave this one to deliver nothing.
     if (capture_.running) return;
-    RunningFlag running(capture_.running);
 
     // Kept now, before hiding hands the foreground on to whichever window Windows picks next.
     ForegroundHistory history;
     history.atRequest = ::GetForegroundWindow();
     NoteForegroundWindow(history.atRequest);
     history.lastForeign = capture_.lastForeign;
+
+    RunCapture([&] {
+        return ScopeFromText(txtScope.Text()) == Scope::EntireScreen ? GrabEntireScreen() : GrabActiveWindow(history);
+    });
+}
+
+void fmMain::CaptureRegion() {
+    if (capture_.running) return;
+    RunCapture([] {
+        // The screen is grabbed once and frozen: the user selects from what was there when the key
+        // was pressed, and nothing the selection window draws can end up in the picture. Only the
+        // selected area is copied out, and the frozen screen goes as soon as it has been.
+        ComPtr<IPictureDisp> frozen = GrabEntireScreen();
+        std::optional<PixelRect> chosen;
+        {
+            RegionWindow window(frozen.get());
+            chosen = window.Choose();
+        }
+        if (!chosen) return ComPtr<IPictureDisp>();
+        return CutPicture(frozen.get(), chosen->left, chosen->top, chosen->Width(), chosen->Height());
+    });
+}
+
+void fmMain::RunCapture(const std::function<ComPtr<IPictureDisp>()>& grab) {
+    RunningFlag running(capture_.running);
 
     const bool wasVisible = Visible();
     if (wasVisible) Hide();
@@ -106,9 +131,11 @@ void fmMain::cmdCapture_Click() {
         app::DoEvents();
         if (wasVisible) WaitForCompositor();
         const bool toPrinter = DestinationFromText(txtDest.Text()) == Destination::Printer;
-        Picture1.SetPicture(ScopeFromText(txtScope.Text()) == Scope::EntireScreen ? GrabEntireScreen() : GrabActiveWindow(history));
+        Picture1.SetPicture(grab());
         app::DoEvents();
-        if (toPrinter) {
+        if (!Picture1.Picture()) {
+            // The user cancelled: the clipboard and the printer are left alone.
+        } else if (toPrinter) {
             const float percent = ToSingle(LeadingNumber(Narrow(txtPercent.Text())));
             printer.emplace();
             PrintPictureFitted(*printer, Picture1.Picture(), txtOrientation.Text(), percent);

@@ -6,10 +6,13 @@
 namespace kestrel {
 
 struct KeyState {
-    // Ctrl+Print Screen: the Capture command. Unregistered when another program holds the key.
+    // Ctrl+Print Screen: the Capture command; Ctrl+Shift+Print Screen: a region capture. Either is
+    // unregistered when another program holds its key.
     HotKey capture;
+    HotKey region;
     // A held key repeats its message where MOD_NOREPEAT is not honoured (Wine).
-    KeyRepeatFilter repeats;
+    KeyRepeatFilter captureRepeats;
+    KeyRepeatFilter regionRepeats;
 };
 
 }  // namespace kestrel

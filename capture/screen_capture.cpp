@@ -2,6 +2,7 @@
 
 #include "capture/capture_size.h"
 #include "capture/window_area.h"
+#include "toolkit/handle_cast.h"
 #include "toolkit/run_time_error.h"
 #include "toolkit/system_function.h"
 
@@ -278,6 +279,52 @@ ComPtr<IPictureDisp> GrabWindowImage(HWND window, bool clientOnly, int left, int
         selectBitmap.Restore();
         if (!copied) throw ScreenUnreadableError();
         // Both device contexts go back here, before the picture is made.
+    }
+    return WrapBitmapAsPicture(std::move(bitmap), std::move(palette));
+}
+
+ComPtr<IPictureDisp> CutPicture(IPictureDisp* picture, int left, int top, int width, int height) {
+    if (width <= 0 || height <= 0) throw RunTimeError(kErrInvalidCall, "The area to capture has no size.");
+    ComPtr<IPicture> info;
+    OLE_HANDLE bitmapBits = 0;
+    OLE_HANDLE paletteBits = 0;
+    if (!picture || FAILED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(info.put()))) || !info ||
+        FAILED(info->get_Handle(&bitmapBits)) || !bitmapBits) {
+        throw ScreenUnreadableError();
+    }
+    if (FAILED(info->get_hPal(&paletteBits))) paletteBits = 0;
+    const HBITMAP source = HandleFromBits<HBITMAP>(bitmapBits);
+    const HPALETTE sourcePalette = HandleFromBits<HPALETTE>(paletteBits);
+
+    UniquePalette palette;
+    if (sourcePalette) {
+        SystemPaletteRecord record{};
+        record.version = 0x300;
+        record.count = static_cast<WORD>(::GetPaletteEntries(sourcePalette, 0, 256, record.entries));
+        if (record.count == 0) throw ScreenUnreadableError();
+        palette.reset(::CreatePalette(reinterpret_cast<const LOGPALETTE*>(&record)));
+        if (!palette) throw OutOfMemoryError();
+    }
+    UniqueBitmap bitmap;
+    {
+        WindowDc screen = WindowDc::Client(nullptr);
+        UniqueDc from(::CreateCompatibleDC(screen.get()));
+        UniqueDc to(::CreateCompatibleDC(screen.get()));
+        if (!from || !to) throw OutOfMemoryError();
+        bitmap.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+        if (!bitmap) throw OutOfMemoryError();
+        SelectionScope selectSource(from.get(), source);
+        SelectionScope selectCopy(to.get(), bitmap.get());
+        BOOL copied = FALSE;
+        if (palette) {
+            // The same colours on both sides: the palette indices are copied unchanged.
+            PaletteSelection fromPalette(from.get(), sourcePalette);
+            PaletteSelection toPalette(to.get(), palette.get());
+            copied = ::BitBlt(to.get(), 0, 0, width, height, from.get(), left, top, SRCCOPY);
+        } else {
+            copied = ::BitBlt(to.get(), 0, 0, width, height, from.get(), left, top, SRCCOPY);
+        }
+        if (!copied) throw ScreenUnreadableError();
     }
     return WrapBitmapAsPicture(std::move(bitmap), std::move(palette));
 }

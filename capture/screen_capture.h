@@ -28,6 +28,10 @@ ComPtr<IPictureDisp> GrabActiveWindow(const ForegroundHistory& history = {});
 // 256-colour palette display the picture carries a copy of the system palette. Throws
 // RunTimeError when the area is empty or the bitmap cannot be made (out of memory).
 ComPtr<IPictureDisp> GrabWindowImage(HWND window, bool clientOnly, int left, int top, int width, int height);
+// The pixels of `area` of a bitmap picture (the frozen screen of a region capture), as a picture of
+// its own with a copy of the palette, if the picture has one. Only the area is copied, so that the
+// whole picture can be let go of at once. Throws RunTimeError when the area is empty.
+ComPtr<IPictureDisp> CutPicture(IPictureDisp* picture, int left, int top, int width, int height);
 // Wraps a bitmap and a palette (empty for none) into a picture that owns both: they are deleted
 // when its last reference is released. On failure both are deleted and RunTimeError is thrown.
 ComPtr<IPictureDisp> WrapBitmapAsPicture(UniqueBitmap bitmap, UniquePalette palette);

@@ -16,6 +16,7 @@ set(KESTREL_RULES_SOURCES
   ${KESTREL_RULES_ROOT}/capture/capture_target.cpp
   ${KESTREL_RULES_ROOT}/capture/window_area.cpp
   ${KESTREL_RULES_ROOT}/capture/page_fit.cpp
+  ${KESTREL_RULES_ROOT}/capture/region_rules.cpp
   ${KESTREL_RULES_ROOT}/app/tray_rules.cpp
   ${KESTREL_RULES_ROOT}/app/key_repeat.cpp
   ${KESTREL_RULES_ROOT}/toolkit/scale_units.cpp
@@ -32,6 +33,7 @@ set(KESTREL_HOST_TEST_SOURCES
   ${KESTREL_RULES_ROOT}/tests/host/preview_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/tray_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/key_repeat_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/region_rules_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/scale_units_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/help_text_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/handle_bits_test.cpp

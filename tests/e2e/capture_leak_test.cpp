@@ -5,6 +5,7 @@
 // capture_support.h). The first test shows that these counts do see a leak.
 #include "app/fmMain_ids.h"
 #include "tests/e2e/capture_support.h"
+#include "tests/e2e/keyboard_support.h"
 
 #include <gtest/gtest.h>
 
@@ -103,16 +104,26 @@ TEST(CaptureLeaks, TheCountsSeeADeliberateLeak) {
     EXPECT_TRUE(freed.empty()) << "the object counts go back down once freed\n" << Join(freed);
 }
 
-// `count` captures in a row after a few to warm up, alternating window and screen: what the counts
-// of Kestrel's process grew by.
+// `count` captures in a row after a few to warm up, alternating window and screen, and every
+// fourth one a region (the key, then a drag over part of the pattern): what the counts of
+// Kestrel's process grew by.
 std::vector<std::string> GrowthOverCaptures(int count) {
     WriteSettings("2", "2", "P", "100");
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(320, 200));
     EXPECT_TRUE(pattern.BringToFront());
+    POINT from{30, 20};
+    ::ClientToScreen(pattern.hWnd(), &from);
+    const POINT to{from.x + 120, from.y + 80};
 
     auto capture = [&](int i) {
+        if (i % 4 == 3) {
+            const DWORD sequence = ::GetClipboardSequenceNumber();
+            if (!StartRegionCapture(kestrel)) return false;
+            DragMouse(from, to);
+            return WaitForCaptureDone(main, sequence, true);
+        }
         SetField(main, ids::fmMain::kTxtScope, i % 2 ? L"1" : L"2");
         return Capture(main);
     };

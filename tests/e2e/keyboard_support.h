@@ -1,6 +1,7 @@
-// Keys as the user types them: chords sent through the system's input queue (SendInput), so that
-// the system's hot-key handling sees them exactly as it sees a keyboard, and a window of the test
-// process that holds a hot key the way another program would.
+// Keys and mouse as the user works them: chords and drags sent through the system's input queue
+// (SendInput), so that the system's hot-key handling and mouse capture see them exactly as they see
+// a keyboard and a mouse; a window of the test process that holds a hot key the way another
+// program would; and the region capture's selection window.
 #pragma once
 #include "tests/e2e/capture_support.h"
 
@@ -13,6 +14,7 @@ namespace kestrel::e2e {
 using Chord = std::vector<WORD>;
 
 inline Chord CaptureChord() { return {VK_CONTROL, VK_SNAPSHOT}; }
+inline Chord RegionChord() { return {VK_CONTROL, VK_SHIFT, VK_SNAPSHOT}; }
 
 inline INPUT KeyInput(WORD key, bool up) {
     INPUT input{};
@@ -45,6 +47,55 @@ inline void HoldKeys(const Chord& chord, std::chrono::milliseconds duration) {
         SendKey(chord.back(), false);
     }
     for (auto key = chord.rbegin(); key != chord.rend(); ++key) SendKey(*key, true);
+}
+
+// A mouse event at a screen position; each event carries its own position, so that a pointer
+// motion the X server reports late cannot move the pointer back in between.
+inline INPUT MouseInput(POINT at, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ::MulDiv(at.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = ::MulDiv(at.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+inline void SendMouse(POINT at, DWORD flags) {
+    INPUT input = MouseInput(at, flags);
+    ::SendInput(1, &input, sizeof input);
+    capture::PumpFor(40ms);
+}
+
+// Presses the left button at `from`, moves in steps to `to` and lets go there. `beforeRelease`
+// runs while the button is still down at `to`.
+template <typename Action>
+void DragMouse(POINT from, POINT to, Action beforeRelease) {
+    SendMouse(from, 0);
+    SendMouse(from, MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 5; ++step) {
+        SendMouse(POINT{from.x + (to.x - from.x) * step / 5, from.y + (to.y - from.y) * step / 5}, 0);
+    }
+    capture::PumpFor(200ms);
+    beforeRelease();
+    SendMouse(to, MOUSEEVENTF_LEFTUP);
+}
+
+inline void DragMouse(POINT from, POINT to) {
+    DragMouse(from, to, [] {});
+}
+
+// Ctrl+Shift+Print Screen, and the selection window it brings up (nullptr when none came). Key
+// presses closer together than the keyboard's repeat delay count as one held key: wait as long
+// since the last one.
+inline HWND StartRegionCapture(const KestrelProcess& kestrel) {
+    static auto last = std::chrono::steady_clock::now() - 10s;
+    while (std::chrono::steady_clock::now() - last < 1500ms) capture::PumpFor(50ms);
+    PressKeys(RegionChord());
+    last = std::chrono::steady_clock::now();
+    HWND selection = nullptr;
+    capture::PumpUntil([&] { return (selection = kestrel.FindTopLevel(L"Kestrel.RegionSelection")) != nullptr; }, 10s);
+    capture::PumpFor(200ms);  // painted
+    return selection;
 }
 
 // A window of the test process that registers a hot key first, as another program may, and

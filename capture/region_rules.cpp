@@ -1,0 +1,45 @@
+#include "capture/region_rules.h"
+
+#include <algorithm>
+
+namespace kestrel {
+namespace {
+
+int Clamp(int value, int low, int high) noexcept { return std::max(low, std::min(value, high)); }
+
+}  // namespace
+
+bool operator==(const PixelRect& a, const PixelRect& b) noexcept {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+PixelRect DragRect(PixelPoint press, PixelPoint release, int screenWidth, int screenHeight) noexcept {
+    const int width = std::max(screenWidth, 0);
+    const int height = std::max(screenHeight, 0);
+    const int x1 = Clamp(press.x, 0, width);
+    const int y1 = Clamp(press.y, 0, height);
+    const int x2 = Clamp(release.x, 0, width);
+    const int y2 = Clamp(release.y, 0, height);
+    return PixelRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+}
+
+std::wstring SelectionSizeText(const PixelRect& selection) {
+    return std::to_wstring(std::max(selection.Width(), 0)) + L" \u00D7 " +
+           std::to_wstring(std::max(selection.Height(), 0));
+}
+
+PixelRect LabelPlace(const PixelRect& selection, int labelWidth, int labelHeight, int screenWidth,
+                     int screenHeight) noexcept {
+    constexpr int kGap = 4;
+    int top = selection.bottom + kGap;
+    if (top + labelHeight > screenHeight) {
+        top = selection.top - kGap - labelHeight;
+        if (top < 0) top = selection.bottom - kGap - labelHeight;
+    }
+    int left = selection.right - labelWidth;
+    left = Clamp(left, 0, std::max(screenWidth - labelWidth, 0));
+    top = Clamp(top, 0, std::max(screenHeight - labelHeight, 0));
+    return PixelRect{left, top, left + labelWidth, top + labelHeight};
+}
+
+}  // namespace kestrel

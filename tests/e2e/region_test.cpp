@@ -1,0 +1,177 @@
+// Region capture as a user works it: Ctrl+Shift+Print Screen, a drag over part of a window, and
+// exactly the dragged pixels on the clipboard; Esc, a right click or a click without a drag
+// cancel and leave the clipboard alone; Kestrel's window ends as it was.
+#include "app/fmMain_ids.h"
+#include "tests/e2e/capture_support.h"
+#include "tests/e2e/keyboard_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+namespace kestrel::e2e {
+namespace {
+
+using namespace capture;
+
+enum class Ending { Drag, DragBackwards, Escape, RightClick, ClickWithoutDrag };
+
+struct RegionCase {
+    const char* name;
+    Ending ending;
+    bool inTray;
+};
+
+void PrintTo(const RegionCase& c, std::ostream* out) { *out << c.name; }
+
+// Where the drag starts in the pattern's client area, and how far it goes.
+constexpr POINT kDragStart{20, 15};
+constexpr SIZE kDragSize{150, 90};
+
+Image Crop(const Image& image, int left, int top, int width, int height) {
+    Image part{width, height, {}};
+    for (int y = top; y < top + height; ++y) {
+        for (int x = left; x < left + width; ++x) part.pixels.push_back(image.At(x, y));
+    }
+    return part;
+}
+
+// A 24-bit bottom-up BMP file of an image.
+void SaveBitmapFile(const Image& image, const std::wstring& path) {
+    const int rowBytes = (image.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = image.width;
+    info.biHeight = image.height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = static_cast<DWORD>(rowBytes * image.height);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out) return;
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&info, sizeof info, 1, out);
+    std::vector<unsigned char> row(static_cast<size_t>(rowBytes));
+    for (int y = image.height - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width; ++x) {
+            const Pixel p = image.At(x, y);
+            row[static_cast<size_t>(x) * 3] = static_cast<unsigned char>(p);
+            row[static_cast<size_t>(x) * 3 + 1] = static_cast<unsigned char>(p >> 8);
+            row[static_cast<size_t>(x) * 3 + 2] = static_cast<unsigned char>(p >> 16);
+        }
+        std::fwrite(row.data(), row.size(), 1, out);
+    }
+    std::fclose(out);
+}
+
+// The one scenario: with the user's pattern window in front, the key, then the ending.
+void RunRegionCase(const RegionCase& c, Screen screen, const wchar_t* screenshot) {
+    ASSERT_NO_FATAL_FAILURE(ExpectScreen(screen));
+    WriteSettings("2", "2", "P", "100");
+    KestrelProcess kestrel;
+    HWND main = kestrel.Main();
+    if (c.inTray) {
+        Click(Child(main, ids::fmMain::kCmdMinimize));
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
+    }
+    const std::vector<Pixel> colours = PatternColours(screen);
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(320, 200, colours), colours);
+    ASSERT_TRUE(pattern.BringToFront());
+    POINT origin{0, 0};
+    ::ClientToScreen(pattern.hWnd(), &origin);
+    POINT from{origin.x + kDragStart.x, origin.y + kDragStart.y};
+    POINT to{from.x + kDragSize.cx, from.y + kDragSize.cy};
+    if (c.ending == Ending::DragBackwards) std::swap(from, to);
+
+    const DWORD sequence = ::GetClipboardSequenceNumber();
+    HWND selection = StartRegionCapture(kestrel);
+    ASSERT_NE(selection, nullptr) << "the selection window came up";
+    EXPECT_FALSE(::IsWindowVisible(main)) << "Kestrel's window is out of the way";
+    const RECT covers = WindowRect(selection);
+    EXPECT_EQ(covers.left, 0);
+    EXPECT_EQ(covers.top, 0);
+    EXPECT_EQ(covers.right, ::GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(covers.bottom, ::GetSystemMetrics(SM_CYSCREEN));
+
+    switch (c.ending) {
+    case Ending::Drag:
+    case Ending::DragBackwards:
+        DragMouse(from, to, [&] {
+            if (screenshot) {
+                SaveBitmapFile(
+                    ScreenImage(RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}),
+                    BuildFolder() + L"\\" + screenshot);
+            }
+        });
+        break;
+    case Ending::Escape:
+        PressKeys({VK_ESCAPE});
+        break;
+    case Ending::RightClick:
+        SendMouse(from, MOUSEEVENTF_RIGHTDOWN);
+        SendMouse(from, MOUSEEVENTF_RIGHTUP);
+        break;
+    case Ending::ClickWithoutDrag:
+        SendMouse(from, MOUSEEVENTF_LEFTDOWN);
+        SendMouse(from, MOUSEEVENTF_LEFTUP);
+        break;
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(selection); }, 10s)) << "the selection window closed";
+
+    const bool delivers = c.ending == Ending::Drag || c.ending == Ending::DragBackwards;
+    if (delivers) {
+        ASSERT_TRUE(WaitForCaptureDone(main, sequence, !c.inTray));
+        const ClipboardPicture picture = ReadClipboardPicture();
+        ASSERT_TRUE(picture.hasBitmap);
+        ASSERT_EQ(picture.image.width, kDragSize.cx);
+        ASSERT_EQ(picture.image.height, kDragSize.cy);
+        const Image expected = Crop(pattern.Pattern(), kDragStart.x, kDragStart.y, kDragSize.cx, kDragSize.cy);
+        EXPECT_EQ(CountDifferences(expected, picture.image, 0, 0), 0) << FirstDifference(expected, picture.image, 0, 0);
+        EXPECT_EQ(picture.palette.has_value(), !palette.empty()) << "a palette screen's picture carries its palette";
+    } else {
+        PumpUntil([&] { return ::IsWindowVisible(main) != FALSE; }, c.inTray ? 1s : 10s);
+        PumpFor(500ms);
+        EXPECT_EQ(::GetClipboardSequenceNumber(), sequence) << "nothing reached the clipboard";
+    }
+    PumpFor(300ms);
+    EXPECT_EQ(::IsWindowVisible(main) != FALSE, !c.inTray) << "Kestrel's window is as it was";
+    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
+}
+
+class RegionKey : public ::testing::TestWithParam<RegionCase> {};
+class RegionKeyOn8Bit : public ::testing::TestWithParam<RegionCase> {};
+class RegionKeyAt144Dpi : public ::testing::TestWithParam<RegionCase> {};
+
+std::string CaseName(const ::testing::TestParamInfo<RegionCase>& info) { return info.param.name; }
+
+TEST_P(RegionKey, DeliversExactlyTheDraggedPixelsOrNothing) {
+    const bool first = GetParam().ending == Ending::Drag && !GetParam().inTray;
+    RunRegionCase(GetParam(), Screen::TrueColour, first ? L"region-selection.bmp" : nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegionKey,
+                         ::testing::Values(RegionCase{"Drag", Ending::Drag, false},
+                                           RegionCase{"DragBackwards", Ending::DragBackwards, false},
+                                           RegionCase{"DragFromTheTray", Ending::Drag, true},
+                                           RegionCase{"EscapeCancels", Ending::Escape, false},
+                                           RegionCase{"EscapeInTheTrayCancels", Ending::Escape, true},
+                                           RegionCase{"RightClickCancels", Ending::RightClick, false},
+                                           RegionCase{"ClickWithoutDragCancels", Ending::ClickWithoutDrag, false}),
+                         CaseName);
+
+TEST_P(RegionKeyOn8Bit, DeliversExactlyTheDraggedPixels) { RunRegionCase(GetParam(), Screen::Palette8Bit, nullptr); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegionKeyOn8Bit, ::testing::Values(RegionCase{"Drag", Ending::Drag, false}), CaseName);
+
+TEST_P(RegionKeyAt144Dpi, DeliversTheDraggedSizeInPixels) { RunRegionCase(GetParam(), Screen::Dpi144, nullptr); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, RegionKeyAt144Dpi,
+                         ::testing::Values(RegionCase{"DragBackwards", Ending::DragBackwards, false}), CaseName);
+
+}  // namespace
+}  // namespace kestrel::e2e
