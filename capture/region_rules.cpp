@@ -7,6 +7,18 @@ namespace {
 
 int Clamp(int value, int low, int high) noexcept { return std::max(low, std::min(value, high)); }
 
+// Decimal digits of a size (0 for a negative one). By hand: std::to_wstring would bring the wide
+// printf family into the program file for two numbers.
+std::wstring Digits(int value) {
+    std::wstring digits;
+    unsigned number = static_cast<unsigned>(std::max(value, 0));
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
+        number /= 10;
+    } while (number != 0);
+    return digits;
+}
+
 }  // namespace
 
 bool operator==(const PixelRect& a, const PixelRect& b) noexcept {
@@ -24,8 +36,7 @@ PixelRect DragRect(PixelPoint press, PixelPoint release, int screenWidth, int sc
 }
 
 std::wstring SelectionSizeText(const PixelRect& selection) {
-    return std::to_wstring(std::max(selection.Width(), 0)) + L" \u00D7 " +
-           std::to_wstring(std::max(selection.Height(), 0));
+    return Digits(selection.Width()) + L" \u00D7 " + Digits(selection.Height());
 }
 
 PixelRect LabelPlace(const PixelRect& selection, int labelWidth, int labelHeight, int screenWidth,
