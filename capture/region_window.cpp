@@ -106,7 +106,7 @@ std::optional<PixelRect> RegionWindow::Choose() {
     HWND wnd = wnd_;
     wnd_ = nullptr;
     ::DestroyWindow(wnd);
-    if (error_) std::rethrow_exception(error_);
+    if (failed_) throw OutOfMemoryError();
     return result_;
 }
 
@@ -124,8 +124,9 @@ LRESULT CALLBACK RegionWindow::WindowProc(HWND wnd, UINT message, WPARAM wParam,
     try {
         return self->OnMessage(message, wParam, lParam);
     } catch (...) {
-        // Nothing leaves the window procedure: the selection ends and Choose reports the error.
-        self->error_ = std::current_exception();
+        // Nothing leaves the window procedure: the selection ends and Choose reports the failure.
+        // What can fail here is making a text or a device context: memory.
+        self->failed_ = true;
         self->Finish(std::nullopt);
         return 0;
     }

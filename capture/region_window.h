@@ -10,7 +10,6 @@
 #include <ole2.h>
 #include <ocidl.h>
 
-#include <exception>
 #include <optional>
 
 namespace kestrel {
@@ -58,7 +57,7 @@ private:
     PixelPoint press_;
     PixelPoint current_;
     std::optional<PixelRect> result_;
-    std::exception_ptr error_;
+    bool failed_ = false;
 };
 
 }  // namespace kestrel
