@@ -126,8 +126,9 @@ void fmOptions::CreateControls() {
     txtPercent.Create(*this, self, id::kTxtPercent, L"100", {2235, 1500, 495, 285});
     // Typing or pasting beyond the limit is cut there.
     ::SendMessageW(txtPercent.hWnd(), EM_SETLIMITTEXT, kPercentFieldLength, 0);
-    cmdSpinUp.CreatePicture(*this, self, id::kCmdSpinUp, IDB_SPIN_UP, {2880, 1450, 200, 195});
-    cmdSpinDn.CreatePicture(*this, self, id::kCmdSpinDn, IDB_SPIN_DOWN, {2880, 1650, 200, 195});
+    // The arrows' names are for screen readers; a picture button never draws its text.
+    cmdSpinUp.CreatePicture(*this, self, id::kCmdSpinUp, IDB_SPIN_UP, {2880, 1450, 200, 195}, L"Increase image size");
+    cmdSpinDn.CreatePicture(*this, self, id::kCmdSpinDn, IDB_SPIN_DOWN, {2880, 1650, 200, 195}, L"Decrease image size");
     cmdOK.CreateText(*this, self, id::kCmdOK, L"OK", {1320, 2040, 855, 375});
     spinUpPicture_ = reinterpret_cast<HBITMAP>(::SendMessageW(cmdSpinUp.hWnd(), BM_GETIMAGE, IMAGE_BITMAP, 0));
     spinDnPicture_ = reinterpret_cast<HBITMAP>(::SendMessageW(cmdSpinDn.hWnd(), BM_GETIMAGE, IMAGE_BITMAP, 0));

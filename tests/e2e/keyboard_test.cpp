@@ -204,29 +204,38 @@ std::wstring SpokenName(HWND control) {
     return name;
 }
 
+// Each picture button is announced by its name, and looks the same with the name and without it:
+// the name is never drawn.
+void ExpectNamedAndUndrawn(HWND button, const wchar_t* name) {
+    SCOPED_TRACE(testing::Message() << "button " << ::GetDlgCtrlID(button));
+    EXPECT_EQ(SpokenName(button), name);
+    const RECT r = WindowRect(button);
+    const Image named = ScreenImage(r);
+    SetWindowTextRemote(button, L"");
+    ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    PumpFor(300ms);
+    const Image nameless = ScreenImage(r);
+    EXPECT_EQ(Differences(named, nameless), "");
+    SetWindowTextRemote(button, name);
+}
+
 TEST(MainWindowNames, EachPictureButtonIsNamedForItsCommandAndLooksAsBefore) {
     KestrelProcess kestrel;
     HWND main = kestrel.Main();
-    const std::pair<int, const wchar_t*> buttons[] = {{ids::fmMain::kCmdCapture, L"Capture"},
-                                                      {ids::fmMain::kCmdOptions, L"Options"},
-                                                      {ids::fmMain::kCmdMinimize, L"Minimize"},
-                                                      {ids::fmMain::kCmdAbout, L"About"},
-                                                      {ids::fmMain::kCmdExit, L"Exit"}};
     PumpFor(300ms);
-    for (const auto& [id, name] : buttons) {
-        SCOPED_TRACE(id);
-        HWND button = Child(main, id);
-        EXPECT_EQ(SpokenName(button), name);
-        // The same pixels with the name and without it: the name is never drawn.
-        const RECT r = WindowRect(button);
-        const Image named = ScreenImage(r);
-        SetWindowTextRemote(button, L"");
-        ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        PumpFor(300ms);
-        const Image nameless = ScreenImage(r);
-        EXPECT_EQ(Differences(named, nameless), "");
-        SetWindowTextRemote(button, name);
-    }
+    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdCapture), L"Capture");
+    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdOptions), L"Options");
+    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdMinimize), L"Minimize");
+    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdAbout), L"About");
+    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdExit), L"Exit");
+
+    // The image size arrows in Options, enabled (printer) so that they show their black arrows.
+    HWND dialog = OpenOptions(kestrel);
+    ASSERT_NE(dialog, nullptr);
+    Click(Child(dialog, opt::kOptPrinter));
+    PumpFor(300ms);
+    ExpectNamedAndUndrawn(Child(dialog, opt::kCmdSpinUp), L"Increase image size");
+    ExpectNamedAndUndrawn(Child(dialog, opt::kCmdSpinDn), L"Decrease image size");
 }
 
 }  // namespace
