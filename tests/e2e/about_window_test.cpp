@@ -15,6 +15,9 @@
 namespace kestrel::e2e {
 namespace {
 
+using AboutWindow = KestrelTest;
+using AboutWindowAt144Dpi = KestrelTest;
+
 int OnePixel() { return ToTwips(1) + 1; }
 
 std::wstring Wide(std::string_view text) { return std::wstring(text.begin(), text.end()); }
@@ -212,27 +215,27 @@ void ExpectDrawnAsLaidOut(HWND about) {
     }
 }
 
-TEST(AboutWindow, LooksAsLaidOut) {
-    KestrelProcess kestrel;
-    HWND about = OpenFromButton(kestrel);
+TEST_F(AboutWindow, LooksAsLaidOut) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND about = OpenFromButton(kestrel_);
     ASSERT_NE(about, nullptr) << "the About button opens the About window";
-    ExpectLaidOut(kestrel, about);
+    ExpectLaidOut(kestrel_, about);
     ExpectDrawnAsLaidOut(about);
 }
 
 // On a scaled display the layout grows with the DPI; the icon keeps its own 32 x 32 pixels.
-TEST(AboutWindowAt144Dpi, LooksAsLaidOut) {
+TEST_F(AboutWindowAt144Dpi, LooksAsLaidOut) {
     ASSERT_EQ(ScreenDpi(), 144);
-    KestrelProcess kestrel;
-    HWND about = OpenFromButton(kestrel);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND about = OpenFromButton(kestrel_);
     ASSERT_NE(about, nullptr);
-    ExpectLaidOut(kestrel, about);
+    ExpectLaidOut(kestrel_, about);
     ExpectDrawnAsLaidOut(about);
 }
 
-TEST(AboutWindow, ListHoldsTheFortyHelpItems) {
-    KestrelProcess kestrel;
-    HWND about = OpenFromButton(kestrel);
+TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND about = OpenFromButton(kestrel_);
     ASSERT_NE(about, nullptr);
     HWND list = Child(about, ids::fmAbout::kLstInfo);
     const std::vector<std::wstring> expected = ExpectedHelpList();
@@ -246,46 +249,45 @@ TEST(AboutWindow, ListHoldsTheFortyHelpItems) {
     EXPECT_FALSE(::GetWindowLongPtrW(list, GWL_STYLE) & LBS_SORT);
 }
 
-TEST(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
+TEST_F(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
     enum class CloseBy { OkButton, CloseBox };
     const CloseBy rounds[] = {CloseBy::OkButton, CloseBy::OkButton, CloseBy::CloseBox, CloseBy::CloseBox};
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(Start());
     int round = 0;
     for (CloseBy way : rounds) {
         const char* how = way == CloseBy::OkButton ? ", OK" : ", close box";
         SCOPED_TRACE(::testing::Message() << "showing " << ++round << how);
-        HWND about = OpenFromButton(kestrel);
+        HWND about = OpenFromButton(kestrel_);
         ASSERT_NE(about, nullptr);
-        EXPECT_EQ(AllAboutWindows(kestrel).size(), 1u);
+        EXPECT_EQ(AllAboutWindows(kestrel_).size(), 1u);
         EXPECT_EQ(ListItems(Child(about, ids::fmAbout::kLstInfo)).size(), 40u) << "filled once per showing";
-        EXPECT_FALSE(::IsWindowEnabled(main)) << "modal: the main window takes no input";
+        EXPECT_FALSE(::IsWindowEnabled(main_)) << "modal: the main window takes no input";
 
         if (way == CloseBy::OkButton) {
             Click(Child(about, ids::fmAbout::kCmdOK));
         } else {
             ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
-        ASSERT_TRUE(WaitForAboutGone(kestrel)) << "the window is unloaded, not hidden";
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }, 5s))
+        ASSERT_TRUE(WaitForAboutGone(kestrel_)) << "the window is unloaded, not hidden";
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }, 5s))
             << "the main window takes input again";
-        EXPECT_TRUE(kestrel.Running()) << "closing About never ends the program";
-        EXPECT_TRUE(::IsWindowVisible(main));
+        EXPECT_TRUE(kestrel_.Running()) << "closing About never ends the program";
+        EXPECT_TRUE(::IsWindowVisible(main_));
     }
 }
 
-TEST(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
+TEST_F(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
     struct KeyCase {
         const char* name;
         UINT key;
         bool closes;
     };
     const KeyCase cases[] = {{"Escape", VK_ESCAPE, false}, {"Enter", VK_RETURN, true}, {"Space", VK_SPACE, true}};
-    KestrelProcess kestrel;
+    ASSERT_NO_FATAL_FAILURE(Start());
     for (const KeyCase& c : cases) {
         SCOPED_TRACE(c.name);
-        HWND about = FindAbout(kestrel);
-        if (!about) about = OpenFromButton(kestrel);
+        HWND about = FindAbout(kestrel_);
+        if (!about) about = OpenFromButton(kestrel_);
         ASSERT_NE(about, nullptr);
         HWND ok = Child(about, ids::fmAbout::kCmdOK);
         HWND list = Child(about, ids::fmAbout::kLstInfo);
@@ -293,17 +295,17 @@ TEST(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
 
         PressKey(ok, c.key);
         if (c.closes) {
-            EXPECT_TRUE(WaitForAboutGone(kestrel));
+            EXPECT_TRUE(WaitForAboutGone(kestrel_));
             continue;
         }
         // Queued behind the key: once the list has scrolled, the key has been dealt with.
         ::PostMessageW(list, LB_SETTOPINDEX, 5, 0);
         ASSERT_TRUE(WaitFor([&] { return SendTo(list, LB_GETTOPINDEX) == 5; }, 5s));
         ::Sleep(200);
-        EXPECT_EQ(FindAbout(kestrel), about) << "the window stays open";
-        EXPECT_FALSE(::IsWindowEnabled(kestrel.Main())) << "and stays modal";
+        EXPECT_EQ(FindAbout(kestrel_), about) << "the window stays open";
+        EXPECT_FALSE(::IsWindowEnabled(kestrel_.Main())) << "and stays modal";
     }
-    EXPECT_TRUE(kestrel.Running());
+    EXPECT_TRUE(kestrel_.Running());
 }
 
 }  // namespace

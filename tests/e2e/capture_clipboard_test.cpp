@@ -9,34 +9,33 @@
 namespace kestrel::e2e {
 namespace {
 
+using CaptureToClipboard = KestrelTest;
+
 using namespace capture;
 
 std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 void Dismiss(HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); }
 
-TEST(CaptureToClipboard, ActiveWindowIsTheForegroundWindowFrameIncluded) {
+TEST_F(CaptureToClipboard, ActiveWindowIsTheForegroundWindowFrameIncluded) {
     ActiveWindowScenario(Screen::TrueColour, 301, 203);
 }
 
-TEST(CaptureToClipboard, EmptySettingsCaptureTheForegroundWindow) {
+TEST_F(CaptureToClipboard, EmptySettingsCaptureTheForegroundWindow) {
     DeleteSettingsKey();
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(Start());
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(222, 111));
     ASSERT_TRUE(pattern.BringToFront());
 
-    ASSERT_TRUE(Capture(main));
+    ASSERT_TRUE(Capture(main_));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
 // Clicking Capture with the mouse brings Kestrel to the front, and hiding it hands the foreground
 // to whichever window Windows (or Wine) picks, or for a moment to none. The capture still shows the
 // window the user was working in.
-TEST(CaptureToClipboard, ClickingKestrelCapturesTheWindowTheUserWorkedIn) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+TEST_F(CaptureToClipboard, ClickingKestrelCapturesTheWindowTheUserWorkedIn) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     PatternWindow worked(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, POINT{40, 30});
     PatternWindow other(PatternWindow::Kind::Captioned, ColourField(257, 181), {}, POINT{620, 30});
     ASSERT_TRUE(worked.BringToFront());
@@ -46,73 +45,67 @@ TEST(CaptureToClipboard, ClickingKestrelCapturesTheWindowTheUserWorkedIn) {
     ASSERT_EQ(::GetForegroundWindow(), worked.hWnd());
 
     const DWORD sequence = ::GetClipboardSequenceNumber();
-    ClickCaptureWithTheMouse(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    ClickCaptureWithTheMouse(main_);
+    ASSERT_TRUE(WaitForCaptureDone(main_, sequence, true));
     ExpectWindowCapture(ReadClipboardPicture(), worked);
-    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 }
 
-TEST(CaptureToClipboard, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::TrueColour); }
+TEST_F(CaptureToClipboard, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::TrueColour); }
 
 // Minimised to the notification area, the window stays out of sight through a capture from the
 // menu (which presses the Capture button).
-TEST(CaptureToClipboard, AHiddenWindowStaysHidden) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+TEST_F(CaptureToClipboard, AHiddenWindowStaysHidden) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(200, 150));
-    ::ShowWindow(main, SW_HIDE);
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
+    ::ShowWindow(main_, SW_HIDE);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main_); }));
     ASSERT_TRUE(pattern.BringToFront());
 
     const DWORD sequence = ::GetClipboardSequenceNumber();
     bool seen = false;
-    PressCapture(main);
+    PressCapture(main_);
     ASSERT_TRUE(PumpUntil([&] {
-        seen = seen || ::IsWindowVisible(main);
-        return WaitForCaptureDone(main, sequence, false, 0ms);
+        seen = seen || ::IsWindowVisible(main_);
+        return WaitForCaptureDone(main_, sequence, false, 0ms);
     }));
-    PumpUntil([&] { return seen = seen || ::IsWindowVisible(main); }, 500ms);
+    PumpUntil([&] { return seen = seen || ::IsWindowVisible(main_); }, 500ms);
     EXPECT_FALSE(seen) << "the hidden window was shown";
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
 // Two Capture requests that arrive together: the second comes in during the first one's yield and
 // is ignored, rather than replacing the picture the first one is about to deliver.
-TEST(CaptureToClipboard, ASecondCaptureDuringTheFirstIsIgnored) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+TEST_F(CaptureToClipboard, ASecondCaptureDuringTheFirstIsIgnored) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
     // How far one capture moves the clipboard's sequence number.
     const DWORD before = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, before, true));
+    PressCapture(main_);
+    ASSERT_TRUE(WaitForCaptureDone(main_, before, true));
     const DWORD afterOne = ::GetClipboardSequenceNumber();
     ASSERT_TRUE(pattern.BringToFront());
 
     {
-        FrozenProcess frozen(kestrel.ProcessId());
+        FrozenProcess frozen(kestrel_.ProcessId());
         ASSERT_GT(frozen.Threads(), 0u);
-        PressCapture(main);
-        PressCapture(main);
+        PressCapture(main_);
+        PressCapture(main_);
     }
-    ASSERT_TRUE(WaitForCaptureDone(main, afterOne, true));
+    ASSERT_TRUE(WaitForCaptureDone(main_, afterOne, true));
     PumpFor(500ms);
     EXPECT_EQ(::GetClipboardSequenceNumber() - afterOne, afterOne - before) << "exactly one more capture";
-    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId())) << "no error";
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId())) << "no error";
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
-    EXPECT_TRUE(::IsWindowVisible(main));
+    EXPECT_TRUE(::IsWindowVisible(main_));
 }
 
 // Another program holds the clipboard open: Kestrel waits a little, then says so and goes on; the
 // clipboard keeps what the user had copied, and Picture1 lets go of the picture.
-TEST(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+TEST_F(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(200, 150));
     PutTextOnClipboard(L"copied by the user");
 
@@ -124,8 +117,8 @@ TEST(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
         ASSERT_TRUE(pattern.BringToFront());
         ASSERT_TRUE(OpenClipboardPatiently());
         const auto pressed = std::chrono::steady_clock::now();
-        PressCapture(main);
-        HWND box = WaitForMessageBox(kestrel);
+        PressCapture(main_);
+        HWND box = WaitForMessageBox(kestrel_);
         const auto waited = std::chrono::steady_clock::now() - pressed;
         ::CloseClipboard();
         ASSERT_NE(box, nullptr) << "a message tells the user";
@@ -133,20 +126,20 @@ TEST(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
         EXPECT_EQ(WindowText(box), L"Kestrel");
         EXPECT_NE(MessageBoxText(box).find(L"clipboard"), std::wstring::npos) << Ascii(MessageBoxText(box));
         if (round == 0) EXPECT_EQ(MessageBoxIconKind(box), L"information");
-        EXPECT_FALSE(::IsWindowVisible(main)) << "hidden until the message is dismissed";
+        EXPECT_FALSE(::IsWindowVisible(main_)) << "hidden until the message is dismissed";
 
         Dismiss(box);
-        ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main); })) << "the window comes back";
-        EXPECT_TRUE(kestrel.Running());
+        ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main_); })) << "the window comes back";
+        EXPECT_TRUE(kestrel_.Running());
         EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"copied by the user"));
         EXPECT_FALSE(::IsClipboardFormatAvailable(CF_BITMAP));
         PumpFor(200ms);
         if (!afterFirst) {
-            afterFirst = CountResources(kestrel.Process());
+            afterFirst = CountResources(kestrel_.Process());
         } else {
             // A repaint may hold a device context for a moment; what a failed capture leaks stays.
             std::vector<std::string> grown;
-            PumpUntil([&] { return (grown = Growth(*afterFirst, CountResources(kestrel.Process()), 1 << 20)).empty(); },
+            PumpUntil([&] { return (grown = Growth(*afterFirst, CountResources(kestrel_.Process()), 1 << 20)).empty(); },
                       2s);
             EXPECT_TRUE(grown.empty()) << "the failed capture left something behind:\n" << Join(grown);
         }
@@ -154,27 +147,26 @@ TEST(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
 
     // And the next capture works.
     ASSERT_TRUE(pattern.BringToFront());
-    ASSERT_TRUE(Capture(main));
+    ASSERT_TRUE(Capture(main_));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
 // With no window of another program anywhere, there is nothing to capture: Kestrel says so instead
 // of putting a picture of nothing (or of itself) on the clipboard.
-TEST(CaptureToClipboard, NoWindowToCaptureIsReported) {
+TEST_F(CaptureToClipboard, NoWindowToCaptureIsReported) {
     WriteSettings("2", "2", "P", "100");
     PutTextOnClipboard(L"nothing to see");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main; }, 5s));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main_; }, 5s));
 
-    PressCapture(main);
-    HWND box = WaitForMessageBox(kestrel);
+    PressCapture(main_);
+    HWND box = WaitForMessageBox(kestrel_);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), L"Kestrel");
     EXPECT_NE(MessageBoxText(box).find(L"no window"), std::wstring::npos) << Ascii(MessageBoxText(box));
     Dismiss(box);
-    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main); }));
-    EXPECT_TRUE(kestrel.Running());
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main_); }));
+    EXPECT_TRUE(kestrel_.Running());
     EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"nothing to see"));
 }
 

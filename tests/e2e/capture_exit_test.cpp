@@ -8,28 +8,27 @@
 namespace kestrel::e2e {
 namespace {
 
+using CaptureThenExit = KestrelTest;
+
 using namespace capture;
 
-TEST(CaptureThenExit, ExitDuringTheCaptureEndsKestrelOnceThePictureIsOnTheClipboard) {
-    DeleteSettingsKey();
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    SetField(main, ids::fmMain::kTxtPercent, L"37");
+TEST_F(CaptureThenExit, ExitDuringTheCaptureEndsKestrelOnceThePictureIsOnTheClipboard) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
+    SetField(main_, ids::fmMain::kTxtPercent, L"37");
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
     const DWORD before = ::GetClipboardSequenceNumber();
     {
         // Both requests wait in the queue together: the Capture's first yield finds the Exit.
-        FrozenProcess frozen(kestrel.ProcessId());
+        FrozenProcess frozen(kestrel_.ProcessId());
         ASSERT_GT(frozen.Threads(), 0u);
-        PressCapture(main);
-        ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(ids::fmMain::kCmdExit, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(Child(main, ids::fmMain::kCmdExit)));
+        PressCapture(main_);
+        ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::fmMain::kCmdExit, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Child(main_, ids::fmMain::kCmdExit)));
     }
-    ASSERT_TRUE(PumpUntil([&] { return !kestrel.Running(); }, 20s)) << "Kestrel did not end";
-    EXPECT_EQ(kestrel.WaitForExit(), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return !kestrel_.Running(); }, 20s)) << "Kestrel did not end";
+    EXPECT_EQ(kestrel_.WaitForExit(), 0u);
     EXPECT_NE(::GetClipboardSequenceNumber(), before) << "the capture was delivered before the end";
     EXPECT_TRUE(::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB));
     const std::optional<RawValue> percent = ReadRawValue("Percent");

@@ -14,6 +14,9 @@
 namespace kestrel::e2e {
 namespace {
 
+using CaptureLeaks = KestrelTest;
+using CaptureLeaksOn8Bit = KestrelTest;
+
 using namespace capture;
 
 // Heap growth and caches may move committed memory a little; one screen-sized bitmap must not hide.
@@ -70,7 +73,7 @@ struct Leak {
 // Kestrel report each kind. (One leaked bitmap shows in the GDI counts at once. Its memory could
 // hide in the one freed block that the C runtime keeps for reuse; a leak in every capture cannot,
 // which is why the capture test runs 200 of them.)
-TEST(CaptureLeaks, TheCountsSeeADeliberateLeak) {
+TEST_F(CaptureLeaks, TheCountsSeeADeliberateLeak) {
     // Once without counting: the first GDI and window calls of a process set up things for good.
     Leak warmUp;
     ASSERT_NE(warmUp.bitmap, nullptr);
@@ -107,9 +110,7 @@ TEST(CaptureLeaks, TheCountsSeeADeliberateLeak) {
 // `count` captures in a row after a few to warm up, alternating window and screen, and every
 // fourth one a region (the key, then a drag over part of the pattern): what the counts of
 // Kestrel's process grew by.
-std::vector<std::string> GrowthOverCaptures(int count) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
+std::vector<std::string> GrowthOverCaptures(const KestrelProcess& kestrel, int count) {
     HWND main = kestrel.Main();
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(320, 200));
     EXPECT_TRUE(pattern.BringToFront());
@@ -156,37 +157,37 @@ std::vector<std::string> GrowthOverCaptures(int count) {
     return grown;
 }
 
-TEST(CaptureLeaks, TwoHundredCapturesLeaveNothingBehind) {
-    const std::vector<std::string> grown = GrowthOverCaptures(200);
+TEST_F(CaptureLeaks, TwoHundredCapturesLeaveNothingBehind) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
+    const std::vector<std::string> grown = GrowthOverCaptures(kestrel_, 200);
     EXPECT_TRUE(grown.empty()) << Join(grown);
 }
 
 // The same on a 256-colour screen, where every capture also makes a palette for its picture and
 // one for the clipboard.
-TEST(CaptureLeaksOn8Bit, PaletteCapturesLeaveNothingBehind) {
-    const std::vector<std::string> grown = GrowthOverCaptures(100);
+TEST_F(CaptureLeaksOn8Bit, PaletteCapturesLeaveNothingBehind) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
+    const std::vector<std::string> grown = GrowthOverCaptures(kestrel_, 100);
     EXPECT_TRUE(grown.empty()) << Join(grown);
 }
 
 // Picture1 holds the picture only during the capture. Under Wine the clipboard's own copy stays in
 // Kestrel's process, so a screen capture after a small one adds one screen-sized bitmap's worth of
 // memory; a picture still held by Picture1 would add a second one.
-TEST(CaptureLeaks, Picture1HoldsNothingAfterACapture) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+TEST_F(CaptureLeaks, Picture1HoldsNothingAfterACapture) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(64, 48));
     ASSERT_TRUE(pattern.BringToFront());
     for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(Capture(main));
+        ASSERT_TRUE(Capture(main_));
     }
     PumpFor(300ms);
-    const ResourceCounts small = CountResources(kestrel.Process());
+    const ResourceCounts small = CountResources(kestrel_.Process());
 
-    SetField(main, ids::fmMain::kTxtScope, L"1");
-    ASSERT_TRUE(Capture(main));
+    SetField(main_, ids::fmMain::kTxtScope, L"1");
+    ASSERT_TRUE(Capture(main_));
     PumpFor(300ms);
-    const ResourceCounts screen = CountResources(kestrel.Process());
+    const ResourceCounts screen = CountResources(kestrel_.Process());
 
     const SIZE_T bitmap = ScreenBitmapBytes();
     EXPECT_LT(screen.pagefileBytes, small.pagefileBytes + bitmap + bitmap / 2)

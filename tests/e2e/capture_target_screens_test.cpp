@@ -11,38 +11,39 @@
 namespace kestrel::e2e {
 namespace {
 
+using ActiveWindowTarget = KestrelTest;
+
 using namespace capture;
 
 // The user worked in one window, came to Kestrel, and the window was minimised before the capture
 // was taken. Windows then activates the next window in line once Kestrel hides; that window is not
 // what the user asked for, so nothing is captured and the clipboard keeps what it had.
-TEST(ActiveWindowTarget, ARememberedWindowMinimisedBeforeTheCaptureIsReported) {
+TEST_F(ActiveWindowTarget, ARememberedWindowMinimisedBeforeTheCaptureIsReported) {
     WriteSettings("2", "2", "P", "100");
     PutTextOnClipboard(L"copied by the user");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(Start());
     PatternWindow worked(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, POINT{40, 30});
     PatternWindow other(PatternWindow::Kind::Captioned, ColourField(257, 181), {}, POINT{620, 30});
     ASSERT_TRUE(worked.BringToFront());
     ::SetWindowPos(other.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // The user comes to Kestrel: it notes the window they leave.
     ASSERT_TRUE(PumpUntil([&] {
-        if (::GetForegroundWindow() == main) return true;
-        ::SetForegroundWindow(main);
+        if (::GetForegroundWindow() == main_) return true;
+        ::SetForegroundWindow(main_);
         return false;
     }));
     ::ShowWindow(worked.hWnd(), SW_MINIMIZE);
     ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(worked.hWnd()) != FALSE; }));
-    ASSERT_EQ(::GetForegroundWindow(), main);
+    ASSERT_EQ(::GetForegroundWindow(), main_);
 
-    PressCapture(main);
-    HWND box = WaitForMessageBox(kestrel);
+    PressCapture(main_);
+    HWND box = WaitForMessageBox(kestrel_);
     ASSERT_NE(box, nullptr) << "a message tells the user";
     EXPECT_EQ(WindowText(box), L"Kestrel");
     EXPECT_NE(MessageBoxText(box).find(L"no window"), std::wstring::npos);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main); })) << "the window comes back";
-    EXPECT_TRUE(kestrel.Running());
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main_); })) << "the window comes back";
+    EXPECT_TRUE(kestrel_.Running());
     EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"copied by the user"));
     EXPECT_FALSE(::IsClipboardFormatAvailable(CF_BITMAP)) << "nothing placed";
 }
@@ -108,19 +109,17 @@ struct PlaceCase {
     bool onTheLeftMonitor;
 };
 
-class ActiveWindowOnTwoScreens : public ::testing::TestWithParam<PlaceCase> {};
+using ActiveWindowOnTwoScreens = KestrelTestWithParam<PlaceCase>;
 
 TEST_P(ActiveWindowOnTwoScreens, IsThatWindowPixelForPixel) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, GetParam().position);
     ASSERT_TRUE(pattern.BringToFront());
     const RECT outer = WindowRect(pattern.hWnd());
     ASSERT_EQ(outer.left, GetParam().position.x) << "placed where asked";
     ASSERT_EQ(Inside(outer, kLeft), GetParam().onTheLeftMonitor);
 
-    ASSERT_TRUE(Capture(main));
+    ASSERT_TRUE(Capture(main_));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 

@@ -44,23 +44,31 @@ std::wstring BuildFolder() {
     return folder;
 }
 
-KestrelProcess::KestrelProcess() : KestrelProcess(BuildFolder() + L"\\kestrel.exe") {}
+std::wstring BuiltProgram() { return BuildFolder() + L"\\kestrel.exe"; }
+
+KestrelProcess::KestrelProcess() : KestrelProcess(BuiltProgram()) {}
 
 KestrelProcess::KestrelProcess(const std::wstring& exe) {
+    if (!Start(exe)) throw std::runtime_error("kestrel.exe could not be started");
+}
+
+bool KestrelProcess::Start(const std::wstring& exe) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) {
-        throw std::runtime_error("kestrel.exe could not be started");
+        return false;
     }
     ::WaitForInputIdle(info_.hProcess, 10000);
     WaitFor([&] {
         main_ = FindTopLevel(ids::fmMain::kWindowClass, L"Kestrel");
         return main_ != nullptr;
     });
+    return true;
 }
 
 KestrelProcess::~KestrelProcess() {
+    if (!info_.hProcess) return;
     if (Running()) {
         ::TerminateProcess(info_.hProcess, 99);
         ::WaitForSingleObject(info_.hProcess, 5000);
@@ -90,6 +98,29 @@ std::vector<HWND> KestrelProcess::VisibleWindows() const {
     FindArgs args{info_.dwProcessId, nullptr, nullptr, true, &all, nullptr};
     ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
     return all;
+}
+
+void KestrelTest::Start(const std::wstring& exe) {
+    ASSERT_TRUE(kestrel_.Start(exe)) << "the program could not be started";
+    main_ = kestrel_.Main();
+    ASSERT_NE(main_, nullptr) << "the main window did not come up";
+}
+
+void KestrelTest::StartWith(const std::string& scope, const std::string& destination, const std::string& orientation,
+                            const std::string& percent) {
+    DeleteSettingsKey();
+    WriteSettings(scope, destination, orientation, percent);
+    Start();
+}
+
+void KestrelTest::Exit() {
+    Click(Child(main_, ids::fmMain::kCmdExit));
+    ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "Exit ends the program";
+}
+
+void KestrelTest::Close(UINT message, WPARAM wParam) {
+    ::PostMessageW(main_, message, wParam, 0);
+    ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "the program ends with its window";
 }
 
 std::wstring WindowText(HWND wnd) {
@@ -141,6 +172,22 @@ std::wstring Field(HWND main, int id) { return WindowText(Child(Child(main, ids:
 
 void SetField(HWND main, int id, const std::wstring& text) {
     SetWindowTextRemote(Child(Child(main, ids::fmMain::kPicture1), id), text);
+}
+
+namespace {
+constexpr int kFieldIds[] = {ids::fmMain::kTxtScope, ids::fmMain::kTxtDest, ids::fmMain::kTxtOrientation,
+                             ids::fmMain::kTxtPercent};
+constexpr const char* kValueNames[] = {"Scope", "Destination", "Orientation", "Percent"};
+}  // namespace
+
+std::vector<std::wstring> Fields(HWND main) {
+    std::vector<std::wstring> texts;
+    for (int id : kFieldIds) texts.push_back(Field(main, id));
+    return texts;
+}
+
+void SetFields(HWND main, const std::vector<std::wstring>& texts) {
+    for (size_t i = 0; i < texts.size() && i < std::size(kFieldIds); ++i) SetField(main, kFieldIds[i], texts[i]);
 }
 
 RECT ClientRectOnScreen(HWND wnd) {
@@ -220,6 +267,15 @@ std::optional<RawValue> ReadRawValue(const char* name) {
     ::RegCloseKey(key);
     if (status != ERROR_SUCCESS) return std::nullopt;
     return value;
+}
+
+std::vector<std::string> StoredSettings() {
+    std::vector<std::string> texts;
+    for (const char* name : kValueNames) {
+        const std::optional<RawValue> value = ReadRawValue(name);
+        texts.push_back(value ? value->Text() : "(none)");
+    }
+    return texts;
 }
 
 void WriteSettings(const std::string& scope, const std::string& destination, const std::string& orientation,

@@ -4,6 +4,8 @@
 #pragma once
 #include "toolkit/win.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -39,13 +41,21 @@ bool HoldsFor(Condition condition, std::chrono::milliseconds duration) {
 // The folder of the test executable, which is also kestrel.exe's.
 std::wstring BuildFolder();
 
+// kestrel.exe beside the test executable.
+std::wstring BuiltProgram();
+
 class KestrelProcess {
 public:
+    struct NotYet {};
     KestrelProcess();                                  // starts kestrel.exe and waits for its main window
     explicit KestrelProcess(const std::wstring& exe);  // the same for a program file elsewhere
+    explicit KestrelProcess(NotYet) {}                 // started later, by Start
     ~KestrelProcess();                                 // ends the process if it still runs
     KestrelProcess(const KestrelProcess&) = delete;
     KestrelProcess& operator=(const KestrelProcess&) = delete;
+
+    // Starts the program and waits for its main window; false when it could not be started.
+    bool Start(const std::wstring& exe = BuiltProgram());
 
     HWND Main() const { return main_; }
     DWORD ProcessId() const { return info_.dwProcessId; }
@@ -63,6 +73,28 @@ private:
     HWND main_ = nullptr;
 };
 
+// A Kestrel of the test's own: started by Start once the test has prepared what the program reads
+// at start-up, and ended with the test (killed when a failed test left it running, or open behind
+// a message box).
+class KestrelTest : public ::testing::Test {
+protected:
+    // Starts the program and asserts that its main window came up.
+    void Start(const std::wstring& exe = BuiltProgram());
+    // Writes the four settings into a fresh settings key, then starts.
+    void StartWith(const std::string& scope, const std::string& destination, const std::string& orientation,
+                   const std::string& percent);
+    // The Exit button: the program ends with 0.
+    void Exit();
+    // The main window closed (close box, system menu): the program ends with 0.
+    void Close(UINT message = WM_CLOSE, WPARAM wParam = 0);
+
+    KestrelProcess kestrel_{KestrelProcess::NotYet{}};
+    HWND main_ = nullptr;
+};
+
+template <typename Param>
+class KestrelTestWithParam : public KestrelTest, public ::testing::WithParamInterface<Param> {};
+
 // Window helpers (cross-process).
 std::wstring WindowText(HWND wnd);
 std::wstring ClassName(HWND wnd);
@@ -77,6 +109,9 @@ HWND Child(HWND parent, int id);
 // The hidden settings fields of the main window, by control id.
 std::wstring Field(HWND main, int id);
 void SetField(HWND main, int id, const std::wstring& text);
+// All four of them, in the order Scope, Destination, Orientation, Percent.
+std::vector<std::wstring> Fields(HWND main);
+void SetFields(HWND main, const std::vector<std::wstring>& texts);
 RECT ClientRectOnScreen(HWND wnd);
 RECT WindowRect(HWND wnd);
 int ScreenDpi();
@@ -96,6 +131,9 @@ void CreateSettingsKey();
 void WriteRawValue(const char* name, DWORD type, const void* data, DWORD size);
 void WriteText(const char* name, const std::string& text);  // REG_SZ without terminating NUL
 std::optional<RawValue> ReadRawValue(const char* name);
+// The four stored settings as text, in the order Scope, Destination, Orientation, Percent;
+// "(none)" for a value that is missing.
+std::vector<std::string> StoredSettings();
 // Writes the four settings as text values.
 void WriteSettings(const std::string& scope, const std::string& destination, const std::string& orientation,
                    const std::string& percent);

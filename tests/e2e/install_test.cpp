@@ -418,10 +418,7 @@ TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
         HWND main = kestrel.Main();
         ASSERT_NE(main, nullptr);
         EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"") << "a fresh key holds no settings";
-        SetField(main, ids::fmMain::kTxtScope, L"1");
-        SetField(main, ids::fmMain::kTxtDest, L"1");
-        SetField(main, ids::fmMain::kTxtOrientation, L"P");
-        SetField(main, ids::fmMain::kTxtPercent, L"42");
+        SetFields(main, {L"1", L"1", L"P", L"42"});
         Click(Child(main, ids::fmMain::kCmdExit));
         ASSERT_EQ(kestrel.WaitForExit(), std::optional<DWORD>(0u));
     }
@@ -436,10 +433,7 @@ TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
     KestrelProcess again(InstalledProgram());
     HWND main = again.Main();
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"P");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"42");
+    EXPECT_EQ(Fields(main), (std::vector<std::wstring>{L"1", L"1", L"P", L"42"}));
 }
 
 TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {

@@ -13,6 +13,11 @@
 namespace kestrel::e2e {
 namespace {
 
+using CaptureKeyHeld = KestrelTest;
+using CaptureKeyTaken = KestrelTest;
+using OptionsArrowKeys = KestrelTest;
+using MainWindowNames = KestrelTest;
+
 using namespace capture;
 
 // ---------------------------------------------------------------------------------------------
@@ -24,18 +29,16 @@ struct CaptureKeyCase {
     bool inTray;
 };
 
-class CaptureKey : public ::testing::TestWithParam<CaptureKeyCase> {};
+using CaptureKey = KestrelTestWithParam<CaptureKeyCase>;
 
 // With the user's window in front, the key takes what the Capture button would take and leaves
 // Kestrel as it was: a shown window comes back, one in the notification area stays there.
 TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
     const CaptureKeyCase& c = GetParam();
-    WriteSettings(c.scope, "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(StartWith(c.scope, "2", "P", "100"));
     if (c.inTray) {
-        Click(Child(main, ids::fmMain::kCmdMinimize));
-        ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
+        Click(Child(main_, ids::fmMain::kCmdMinimize));
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main_); }));
     }
     const bool entireScreen = std::string(c.scope) == "1";
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
@@ -48,8 +51,8 @@ TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
     bool shownFromTray = false;
     PressKeys(CaptureChord());
     ASSERT_TRUE(PumpUntil([&] {
-        shownFromTray = shownFromTray || (c.inTray && ::IsWindowVisible(main));
-        return WaitForCaptureDone(main, sequence, !c.inTray, 0ms);
+        shownFromTray = shownFromTray || (c.inTray && ::IsWindowVisible(main_));
+        return WaitForCaptureDone(main_, sequence, !c.inTray, 0ms);
     }));
     const ClipboardPicture picture = ReadClipboardPicture();
     if (entireScreen) {
@@ -61,9 +64,9 @@ TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
         ExpectWindowCapture(picture, pattern);
     }
     PumpFor(300ms);
-    EXPECT_EQ(::IsWindowVisible(main) != FALSE, !c.inTray);
+    EXPECT_EQ(::IsWindowVisible(main_) != FALSE, !c.inTray);
     EXPECT_FALSE(shownFromTray) << "the window in the notification area was shown";
-    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Scopes, CaptureKey,
@@ -77,25 +80,23 @@ INSTANTIATE_TEST_SUITE_P(Scopes, CaptureKey,
 // where the user's window keeps the foreground throughout: Wine matches a hot key's modifiers
 // against the key state of the thread in front, so once Kestrel's shown window takes the
 // foreground a Ctrl pressed before no longer counts and the repeats stop being hot keys.
-TEST(CaptureKeyHeld, CapturesOnce) {
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    Click(Child(main, ids::fmMain::kCmdMinimize));
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
+TEST_F(CaptureKeyHeld, CapturesOnce) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
+    Click(Child(main_, ids::fmMain::kCmdMinimize));
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main_); }));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
     // How far one capture moves the clipboard's sequence number.
     const DWORD before = ::GetClipboardSequenceNumber();
     PressKeys(CaptureChord());
-    ASSERT_TRUE(WaitForCaptureDone(main, before, false));
+    ASSERT_TRUE(WaitForCaptureDone(main_, before, false));
     const DWORD afterOne = ::GetClipboardSequenceNumber();
     ASSERT_EQ(::GetForegroundWindow(), pattern.hWnd());
     PumpFor(1500ms);  // a new press, well apart from the first
 
     HoldKeys(CaptureChord(), 1500ms);
-    ASSERT_TRUE(WaitForCaptureDone(main, afterOne, false));
+    ASSERT_TRUE(WaitForCaptureDone(main_, afterOne, false));
     PumpFor(1000ms);
     EXPECT_EQ(::GetClipboardSequenceNumber() - afterOne, afterOne - before) << "exactly one more capture";
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
@@ -103,15 +104,14 @@ TEST(CaptureKeyHeld, CapturesOnce) {
 
 // Another program registered the key first: Kestrel starts as ever, without a word, and its
 // buttons capture; the key stays the other program's.
-TEST(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
+TEST_F(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
     WriteSettings("2", "2", "P", "100");
     KeyHolder holder(MOD_CONTROL, VK_SNAPSHOT);
     ASSERT_TRUE(holder.Registered());
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(Start());
     PumpFor(500ms);
-    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId())) << "no message at start";
-    EXPECT_TRUE(::IsWindowVisible(main));
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId())) << "no message at start";
+    EXPECT_TRUE(::IsWindowVisible(main_));
 
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(220, 140));
     ASSERT_TRUE(pattern.BringToFront());
@@ -121,8 +121,8 @@ TEST(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
     PumpFor(1000ms);
     EXPECT_EQ(::GetClipboardSequenceNumber(), sequence) << "Kestrel did not capture";
 
-    PressCapture(main);
-    ASSERT_TRUE(WaitForCaptureDone(main, sequence, true));
+    PressCapture(main_);
+    ASSERT_TRUE(WaitForCaptureDone(main_, sequence, true));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
@@ -137,11 +137,9 @@ struct ArrowStep {
     int shows;  // 0: nothing to look at
 };
 
-TEST(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
-    WriteSettings("1", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    HWND dialog = OpenOptions(kestrel);
+TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("1", "2", "P", "100"));
+    HWND dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, opt::kOptScreen); }));
 
@@ -169,12 +167,12 @@ TEST(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
 
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"2");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"L");
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
-    Click(Child(main, ids::fmMain::kCmdExit));
-    ASSERT_EQ(kestrel.WaitForExit(), std::optional<DWORD>(0u));
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"2");
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtDest), L"1");
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtOrientation), L"L");
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
+    Click(Child(main_, ids::fmMain::kCmdExit));
+    ASSERT_EQ(kestrel_.WaitForExit(), std::optional<DWORD>(0u));
     EXPECT_EQ(ReadRawValue("Scope").value_or(RawValue{}).Text(), "2");
     EXPECT_EQ(ReadRawValue("Destination").value_or(RawValue{}).Text(), "1");
     EXPECT_EQ(ReadRawValue("Orientation").value_or(RawValue{}).Text(), "L");
@@ -219,18 +217,17 @@ void ExpectNamedAndUndrawn(HWND button, const wchar_t* name) {
     SetWindowTextRemote(button, name);
 }
 
-TEST(MainWindowNames, EachPictureButtonIsNamedForItsCommandAndLooksAsBefore) {
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+TEST_F(MainWindowNames, EachPictureButtonIsNamedForItsCommandAndLooksAsBefore) {
+    ASSERT_NO_FATAL_FAILURE(Start());
     PumpFor(300ms);
-    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdCapture), L"Capture");
-    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdOptions), L"Options");
-    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdMinimize), L"Minimize");
-    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdAbout), L"About");
-    ExpectNamedAndUndrawn(Child(main, ids::fmMain::kCmdExit), L"Exit");
+    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdCapture), L"Capture");
+    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdOptions), L"Options");
+    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdMinimize), L"Minimize");
+    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdAbout), L"About");
+    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdExit), L"Exit");
 
     // The image size arrows in Options, enabled (printer) so that they show their black arrows.
-    HWND dialog = OpenOptions(kestrel);
+    HWND dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
     Click(Child(dialog, opt::kOptPrinter));
     PumpFor(300ms);

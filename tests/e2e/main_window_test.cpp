@@ -11,31 +11,32 @@
 namespace kestrel::e2e {
 namespace {
 
+using MainWindow = KestrelTest;
+using Settings = KestrelTest;
+
 // One pixel of tolerance, expressed in twips at the screen's DPI.
 int OnePixel() { return ToTwips(1) + 1; }
 
-TEST(MainWindow, LooksAsLaidOut) {
+TEST_F(MainWindow, LooksAsLaidOut) {
     DeleteSettingsKey();
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(WindowText(main), L"Kestrel");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(WindowText(main_), L"Kestrel");
 
     RECT client{};
-    ::GetClientRect(main, &client);
+    ::GetClientRect(main_, &client);
     EXPECT_NEAR(ToTwips(client.right), 3735, OnePixel());
     EXPECT_NEAR(ToTwips(client.bottom), 780, OnePixel());
 
-    const LONG_PTR style = ::GetWindowLongPtrW(main, GWL_STYLE);
+    const LONG_PTR style = ::GetWindowLongPtrW(main_, GWL_STYLE);
     EXPECT_TRUE(style & WS_CAPTION);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
     EXPECT_FALSE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_FALSE(::GetMenu(main)) << "the File menu is never a menu bar";
+    EXPECT_FALSE(::GetMenu(main_)) << "the File menu is never a menu bar";
 
     // Centred on the screen.
-    RECT window = WindowRect(main);
+    RECT window = WindowRect(main_);
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     EXPECT_NEAR((window.left + window.right) / 2, screenWidth / 2, 2);
@@ -45,11 +46,11 @@ TEST(MainWindow, LooksAsLaidOut) {
     const int buttons[] = {ids::fmMain::kCmdCapture, ids::fmMain::kCmdOptions, ids::fmMain::kCmdMinimize,
                            ids::fmMain::kCmdAbout, ids::fmMain::kCmdExit};
     const wchar_t* const names[] = {L"Capture", L"Options", L"Minimize", L"About", L"Exit"};
-    const RECT origin = ClientRectOnScreen(main);
-    HWND tabOrder = ::GetWindow(main, GW_CHILD);
+    const RECT origin = ClientRectOnScreen(main_);
+    HWND tabOrder = ::GetWindow(main_, GW_CHILD);
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        HWND button = Child(main, buttons[i]);
+        HWND button = Child(main_, buttons[i]);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button, tabOrder) << "tab order";
         tabOrder = ::GetWindow(tabOrder, GW_HWNDNEXT);
@@ -66,7 +67,7 @@ TEST(MainWindow, LooksAsLaidOut) {
     }
 
     // The settings fields exist but are never seen.
-    HWND picture = Child(main, ids::fmMain::kPicture1);
+    HWND picture = Child(main_, ids::fmMain::kPicture1);
     ASSERT_NE(picture, nullptr);
     EXPECT_FALSE(::IsWindowVisible(picture));
     for (int id :
@@ -120,7 +121,7 @@ TEST(ProgramFile, CarriesTheIconInBothSizesAndTheVersionRecord) {
     }
 }
 
-TEST(Settings, StoredValuesArriveInTheFieldsAndGoBackOutAtExit) {
+TEST_F(Settings, StoredValuesArriveInTheFieldsAndGoBackOutAtExit) {
     DeleteSettingsKey();
     WriteText("Scope", "1");
     const DWORD two = 2;
@@ -129,120 +130,84 @@ TEST(Settings, StoredValuesArriveInTheFieldsAndGoBackOutAtExit) {
     // Another program stored its text with the terminating NUL.
     WriteRawValue("Percent", REG_SZ, "75", 3);
 
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"2") << "a number reads as its decimal digits";
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"75") << "the stored NUL is not part of the setting";
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // A number reads as its decimal digits; the stored NUL is not part of the setting.
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"2", L"", L"75"}));
 
-    Click(Child(main, ids::fmMain::kCmdExit));
-    ASSERT_EQ(kestrel.WaitForExit(), 0u);
-
-    const char* names[] = {"Scope", "Destination", "Orientation", "Percent"};
-    const char* expected[] = {"1", "2", "", "75"};
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(names[i]);
-        auto value = ReadRawValue(names[i]);
-        ASSERT_TRUE(value);
-        EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ)) << "every setting is written as text";
-        EXPECT_EQ(value->Text(), expected[i]);
-        EXPECT_LE(value->data.size(), std::string(expected[i]).size() + 1);
+    ASSERT_NO_FATAL_FAILURE(Exit());
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", "2", "", "75"}));
+    for (const char* name : {"Scope", "Destination", "Orientation", "Percent"}) {
+        const auto value = ReadRawValue(name);
+        ASSERT_TRUE(value) << name;
+        EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ)) << name << " is written as text";
+        EXPECT_LE(value->data.size(), value->Text().size() + 1) << name;
     }
 }
 
-TEST(Settings, ExitSavesWhatTheFieldsHoldNow) {
-    WriteSettings("2", "2", "L", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_EQ(Field(main, ids::fmMain::kTxtPercent), L"100");
-    SetField(main, ids::fmMain::kTxtScope, L"1");
-    SetField(main, ids::fmMain::kTxtDest, L" 1");
-    SetField(main, ids::fmMain::kTxtOrientation, L"p");
-    SetField(main, ids::fmMain::kTxtPercent, L" 37");
-    Click(Child(main, ids::fmMain::kCmdExit));
-    ASSERT_EQ(kestrel.WaitForExit(), 0u);
-    EXPECT_EQ(ReadRawValue("Scope")->Text(), "1");
-    EXPECT_EQ(ReadRawValue("Destination")->Text(), " 1");
-    EXPECT_EQ(ReadRawValue("Orientation")->Text(), "p");
-    EXPECT_EQ(ReadRawValue("Percent")->Text(), " 37");
+TEST_F(Settings, ExitSavesWhatTheFieldsHoldNow) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "L", "100"));
+    ASSERT_EQ(Field(main_, ids::fmMain::kTxtPercent), L"100");
+    SetFields(main_, {L"1", L" 1", L"p", L" 37"});
+    ASSERT_NO_FATAL_FAILURE(Exit());
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", " 1", "p", " 37"}));
 }
 
-TEST(Settings, ValuesOfOtherTypesReadAsEmpty) {
+TEST_F(Settings, ValuesOfOtherTypesReadAsEmpty) {
     DeleteSettingsKey();
     const unsigned char binary[] = {1, 2, 3};
     WriteRawValue("Scope", REG_BINARY, binary, sizeof binary);
     WriteRawValue("Destination", REG_MULTI_SZ, "1\0\0", 3);
+    // A number value too short to be a DWORD.
     const unsigned char shortNumber[] = {7};
     WriteRawValue("Orientation", REG_DWORD, shortNumber, sizeof shortNumber);
     WriteRawValue("Percent", REG_SZ, "", 0);
 
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"") << "a number value too short to be a DWORD";
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"");
-    EXPECT_TRUE(kestrel.Running());
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"", L"", L"", L""}));
+    EXPECT_TRUE(kestrel_.Running());
 }
 
-TEST(Settings, AMegabyteValueIsReadAndWrittenBackWhole) {
+TEST_F(Settings, AMegabyteValueIsReadAndWrittenBackWhole) {
     DeleteSettingsKey();
     const std::string huge(1 << 20, '7');
     WriteText("Percent", huge);
     const std::vector<unsigned char> hugeNumber(1 << 20, 0x01);
     WriteRawValue("Scope", REG_DWORD, hugeNumber.data(), static_cast<DWORD>(hugeNumber.size()));
 
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_TRUE(kestrel.Running());
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent).size(), huge.size());
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), std::to_wstring(0x01010101))
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent).size(), huge.size());
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), std::to_wstring(0x01010101))
         << "the first four bytes of an oversized DWORD";
-    Click(Child(main, ids::fmMain::kCmdExit));
-    ASSERT_EQ(kestrel.WaitForExit(), 0u);
+    ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(ReadRawValue("Percent")->Text(), huge);
 }
 
-TEST(Settings, FirstRunWithoutTheKeyCreatesItAtExit) {
+TEST_F(Settings, FirstRunWithoutTheKeyCreatesItAtExit) {
     DeleteSettingsKey();
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    for (int id :
-         {ids::fmMain::kTxtScope, ids::fmMain::kTxtDest, ids::fmMain::kTxtOrientation, ids::fmMain::kTxtPercent}) {
-        EXPECT_EQ(Field(main, id), L"") << id;
-    }
-    SetField(main, ids::fmMain::kTxtPercent, L"42");
-    Click(Child(main, ids::fmMain::kCmdExit));
-    ASSERT_EQ(kestrel.WaitForExit(), 0u);
-    auto scope = ReadRawValue("Scope");
-    ASSERT_TRUE(scope) << "the key and its values were created";
-    EXPECT_EQ(scope->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(scope->Text(), "");
-    EXPECT_EQ(ReadRawValue("Percent")->Text(), "42");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"", L"", L"", L""}));
+    SetField(main_, ids::fmMain::kTxtPercent, L"42");
+    ASSERT_NO_FATAL_FAILURE(Exit());
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"", "", "", "42"})) << "the key and its values were created";
+    EXPECT_EQ(ReadRawValue("Scope")->type, static_cast<DWORD>(REG_SZ));
 
     KestrelProcess again;
     EXPECT_EQ(Field(again.Main(), ids::fmMain::kTxtPercent), L"42") << "the setting survived the restart";
 }
 
-TEST(Settings, ClosingTheWindowSavesNothing) {
-    WriteSettings("2", "2", "L", "50");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    SetField(main, ids::fmMain::kTxtScope, L"1");
-    SetField(main, ids::fmMain::kTxtPercent, L"99");
-    ::PostMessageW(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(kestrel.WaitForExit(), 0u) << "the program ends when its window is closed";
-    EXPECT_EQ(ReadRawValue("Scope")->Text(), "2");
-    EXPECT_EQ(ReadRawValue("Percent")->Text(), "50");
+// Closing the window in any other way than Exit ends the program and saves nothing.
+TEST_F(Settings, ClosingTheWindowSavesNothing) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "L", "50"));
+    SetFields(main_, {L"1", L"2", L"L", L"99"});
+    ASSERT_NO_FATAL_FAILURE(Close());
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"2", "2", "L", "50"}));
 }
 
-TEST(Settings, SystemMenuCloseEndsTheProgramToo) {
-    WriteSettings("2", "2", "L", "50");
-    KestrelProcess kestrel;
-    ::PostMessageW(kestrel.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_EQ(kestrel.WaitForExit(), 0u);
-    EXPECT_EQ(ReadRawValue("Percent")->Text(), "50");
+TEST_F(Settings, SystemMenuCloseEndsTheProgramToo) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "L", "50"));
+    SetFields(main_, {L"1", L"2", L"L", L"99"});
+    ASSERT_NO_FATAL_FAILURE(Close(WM_SYSCOMMAND, SC_CLOSE));
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"2", "2", "L", "50"}));
 }
 
 }  // namespace

@@ -13,21 +13,20 @@ namespace {
 
 // Kestrel with Options open on Scope "1", Destination "1", Orientation "P" and `percent`; with
 // `heard`, the bells on its display are counted from before it starts.
-class OptionsTest : public ::testing::Test {
+class OptionsTest : public KestrelTest {
 protected:
     void Open(bool heard, const wchar_t* percent = L"100") {
         if (heard) {
             bells.emplace();
             ASSERT_TRUE(bells->Listening()) << "xkbevd (x11-xkb-utils) must be installed";
         }
-        kestrel.emplace();
-        dialog = OpenOptions(*kestrel, L"1", L"1", L"P", percent);
+        ASSERT_NO_FATAL_FAILURE(Start());
+        dialog = OpenOptions(kestrel_, L"1", L"1", L"P", percent);
         ASSERT_NE(dialog, nullptr);
         field = Child(dialog, opt::kTxtPercent);
     }
 
     std::optional<BellCounter> bells;
-    std::optional<KestrelProcess> kestrel;
     HWND dialog = nullptr;
     HWND field = nullptr;
 };
@@ -114,10 +113,10 @@ TEST_F(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
         {L"P", L"1e308", {4150, 440, 1745, 1975}}, {L"L", L"1.7976931348623157e308", {3960, 717, 1935, 1698}},
         {L"L", L"1e999", {3960, 717, 1935, 1698}}, {L"P", L"200", {4150, 440, 1745, 1600}},
     };
-    KestrelProcess kestrel;
+    ASSERT_NO_FATAL_FAILURE(Start());
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "Percent " << std::string(c.percent, c.percent + wcslen(c.percent)));
-        HWND dialog = OpenOptions(kestrel, L"1", L"1", c.orientation, c.percent);
+        HWND dialog = OpenOptions(kestrel_, L"1", L"1", c.orientation, c.percent);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(PercentText(dialog), c.percent) << "shown unchanged";
         EXPECT_TRUE(Visible(dialog, opt::kImgScreen));
@@ -129,7 +128,7 @@ TEST_F(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
         ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
     }
-    EXPECT_TRUE(kestrel.Running());
+    EXPECT_TRUE(kestrel_.Running());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -302,23 +301,19 @@ TEST_F(OptionsPercentField, ThePreviewFollowsWhenTheFieldIsLeftNotWhileTyping) {
 
 TEST_F(OptionsOK, WritesTheFourFieldsAndCloses) {
     ASSERT_NO_FATAL_FAILURE(Open(false));
-    HWND main = kestrel->Main();
     ClickAndSync(dialog, opt::kOptWindow);
     ClickAndSync(dialog, opt::kOptLandscape);
     SetWindowTextRemote(Child(dialog, opt::kTxtPercent), L"37");
     ClickAndSync(dialog, opt::kOptClipboard);
     ASSERT_FALSE(::IsWindowEnabled(Child(dialog, opt::kTxtPercent)));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1") << "nothing is written before OK";
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"1") << "nothing is written before OK";
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"2");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"2");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"L") << "written even for the clipboard";
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"37");
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"2", L"2", L"L", L"37"})) << "written even for the clipboard";
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
 
     // The next Options command loads a fresh dialog from what OK wrote.
-    dialog = OpenOptions(*kestrel);
+    dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptWindow)));
     EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptClipboard)));
@@ -330,35 +325,30 @@ TEST_F(OptionsOK, WritesTheFourFieldsAndCloses) {
     Click(Child(dialog, opt::kCmdSpinUp));
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"P");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L" 38") << "the spin text, sign position and all";
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L" 38"})) << "the spin text, sign position and all";
 }
 
 TEST_F(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    HWND main = kestrel->Main();
     TypeInto(Child(dialog, opt::kTxtPercent), L"150");
     Sync(dialog);
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"100") << "corrected before OK copied it";
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent), L"100") << "corrected before OK copied it";
     EXPECT_EQ(bells->AtLeast(1), 1);
 
-    dialog = OpenOptions(*kestrel);
+    dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
     TypeInto(Child(dialog, opt::kTxtPercent), L"50abc");
     Sync(dialog);
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"50abc") << "kept as typed";
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent), L"50abc") << "kept as typed";
     EXPECT_EQ(bells->Settled(), 1);
 }
 
 TEST_F(OptionsClose, TheCloseBoxDiscardsEveryEdit) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    HWND main = kestrel->Main();
     ClickAndSync(dialog, opt::kOptWindow);
     ClickAndSync(dialog, opt::kOptLandscape);
     ClickAndSync(dialog, opt::kOptClipboard);
@@ -372,14 +362,11 @@ TEST_F(OptionsClose, TheCloseBoxDiscardsEveryEdit) {
     ::SetForegroundWindow(dialog);
     MouseClickAt(closeBox->x, closeBox->y);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; }));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtDest), L"1");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtOrientation), L"P");
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent), L"100");
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L"100"}));
     EXPECT_EQ(bells->Settled(), 0);
 
-    dialog = OpenOptions(*kestrel);
+    dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptScreen)));
     EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptPrinter)));

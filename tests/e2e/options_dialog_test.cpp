@@ -11,6 +11,9 @@
 namespace kestrel::e2e {
 namespace {
 
+using OptionsDialog = KestrelTest;
+using OptionsDialogAt144Dpi = KestrelTest;
+
 struct LaidOut {
     int id;
     const wchar_t* windowClass;
@@ -244,10 +247,8 @@ const Loaded kSpecifiedCases[] = {
     {"landscape at 50 keeps trailing text", L"2", L"1", L"L", L"50abc", false, true, false, {3960, 717, 780, 535}},
 };
 
-void CheckSpecifiedCases() {
-    KestrelProcess kestrel;
+void CheckSpecifiedCases(const KestrelProcess& kestrel) {
     HWND main = kestrel.Main();
-    ASSERT_NE(main, nullptr);
     bool layoutChecked = false;
     for (const Loaded& c : kSpecifiedCases) {
         SCOPED_TRACE(c.name);
@@ -268,16 +269,20 @@ void CheckSpecifiedCases() {
     }
 }
 
-TEST(OptionsDialog, OpensAsLaidOutAndLoadsTheFields) { CheckSpecifiedCases(); }
-
-TEST(OptionsDialogAt144Dpi, OpensAsLaidOutAndLoadsTheFields) {
-    ASSERT_EQ(ScreenDpi(), 144);
-    CheckSpecifiedCases();
+TEST_F(OptionsDialog, OpensAsLaidOutAndLoadsTheFields) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    CheckSpecifiedCases(kestrel_);
 }
 
-TEST(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
-    KestrelProcess kestrel;
-    HWND dialog = OpenOptions(kestrel, L"2", L"1", L"L", L"100");
+TEST_F(OptionsDialogAt144Dpi, OpensAsLaidOutAndLoadsTheFields) {
+    ASSERT_EQ(ScreenDpi(), 144);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    CheckSpecifiedCases(kestrel_);
+}
+
+TEST_F(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = OpenOptions(kestrel_, L"2", L"1", L"L", L"100");
     ASSERT_NE(dialog, nullptr);
     const int expected[] = {opt::kOptWindow, opt::kOptPrinter, opt::kOptLandscape, opt::kTxtPercent,
                             opt::kCmdSpinUp, opt::kCmdSpinDn,  opt::kCmdOK,        opt::kOptWindow};
@@ -290,10 +295,9 @@ TEST(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
     }
 }
 
-TEST(OptionsDialog, EnterAndEscDoNotPressOK) {
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    HWND dialog = OpenOptions(kestrel, L"1", L"1", L"P", L"100");
+TEST_F(OptionsDialog, EnterAndEscDoNotPressOK) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND dialog = OpenOptions(kestrel_, L"1", L"1", L"P", L"100");
     ASSERT_NE(dialog, nullptr);
     // A changed choice that OK would write.
     Click(Child(dialog, opt::kOptWindow));
@@ -306,7 +310,7 @@ TEST(OptionsDialog, EnterAndEscDoNotPressOK) {
         Sync(dialog);
     }
     EXPECT_TRUE(::IsWindow(dialog) && ::IsWindowVisible(dialog));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"1");
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"1");
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 namespace kestrel::e2e {
 namespace {
 
+using OptionsSizeField = KestrelTest;
+
 constexpr size_t kFieldLength = 32;
 
 bool Responsive(HWND wnd) {
@@ -19,17 +21,15 @@ bool Responsive(HWND wnd) {
     return ::SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
 }
 
-TEST(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
+TEST_F(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
     const std::string stored = "25" + std::string((1u << 20) - 2, 'x');
     DeleteSettingsKey();
     WriteSettings("1", "1", "P", "");
     WriteText("Percent", stored);
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Start());
 
     const auto start = std::chrono::steady_clock::now();
-    HWND dialog = OpenOptions(kestrel);
+    HWND dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr) << "Options did not open";
     HWND field = Child(dialog, opt::kTxtPercent);
     EXPECT_TRUE(Responsive(dialog));
@@ -40,29 +40,27 @@ TEST(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
 
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "Options did not close";
-    EXPECT_TRUE(Responsive(main));
+    EXPECT_TRUE(Responsive(main_));
     std::printf(
         "[ INFO     ] Options with a 1 MiB Percent: open %lld ms, closed %lld ms after\n",
         static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(opened - start).count()),
         static_cast<long long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - opened).count()));
-    EXPECT_EQ(Field(main, ids::fmMain::kTxtPercent).size(), stored.size()) << "closing without OK keeps the setting";
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent).size(), stored.size()) << "closing without OK keeps the setting";
 
     // OK takes the text as the field shows it.
-    dialog = OpenOptions(kestrel);
+    dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
     Click(Child(dialog, opt::kCmdOK));
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    const std::wstring kept = Field(main, ids::fmMain::kTxtPercent);
+    const std::wstring kept = Field(main_, ids::fmMain::kTxtPercent);
     ASSERT_LE(kept.size(), kFieldLength);
     EXPECT_EQ(kept, std::wstring(stored.begin(), stored.begin() + kFieldLength));
 }
 
-TEST(OptionsSizeField, APasteOrTypingStopsAt32Characters) {
-    DeleteSettingsKey();
-    WriteSettings("1", "1", "P", "100");
-    KestrelProcess kestrel;
-    HWND dialog = OpenOptions(kestrel);
+TEST_F(OptionsSizeField, APasteOrTypingStopsAt32Characters) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("1", "1", "P", "100"));
+    HWND dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
     HWND field = Child(dialog, opt::kTxtPercent);
     const std::wstring forty = L"1234567890123456789012345678901234567890";
@@ -81,7 +79,7 @@ TEST(OptionsSizeField, APasteOrTypingStopsAt32Characters) {
     EXPECT_EQ(WindowText(field), forty.substr(0, kFieldLength)) << "typing stops at the limit";
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_TRUE(kestrel.Running());
+    EXPECT_TRUE(kestrel_.Running());
 }
 
 }  // namespace

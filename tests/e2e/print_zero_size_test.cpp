@@ -10,6 +10,8 @@
 namespace kestrel::e2e {
 namespace {
 
+using PrintingZeroSize = KestrelTest;
+
 using namespace printing;
 
 std::string Ascii(const std::wstring& text) {
@@ -21,33 +23,32 @@ std::string Ascii(const std::wstring& text) {
 const wchar_t kNothingToPrint[] =
     L"The image size is 0 %, so nothing was printed. Set an image size from 1 to 100 % in Options.";
 
-TEST(PrintingZeroSize, NoPageOneMessageAndTheNextSizePrints) {
+TEST_F(PrintingZeroSize, NoPageOneMessageAndTheNextSizePrints) {
     DeleteSettingsKey();
     WriteSettings("2", "1", "P", "");  // the size field of a first run is empty
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(Start());
     PatternWindow pattern(PatternWindow::Kind::Centred, Quadrants(600, 300, kPrimaries));
 
     for (const wchar_t* percent : {L"", L"0", L"abc"}) {
         SCOPED_TRACE(testing::Message() << "Percent \"" << Ascii(percent) << "\"");
-        SetField(main, ids::fmMain::kTxtPercent, percent);
+        SetField(main_, ids::fmMain::kTxtPercent, percent);
         DiscardPrintedPage();
-        ASSERT_TRUE(pattern.TakeForegroundFrom(main));
-        ExpectOneMessage(kestrel, kNothingToPrint, L"information");
+        ASSERT_TRUE(pattern.TakeForegroundFrom(main_));
+        ExpectOneMessage(kestrel_, kNothingToPrint, L"information");
         ExpectNothingPrinted();
-        ASSERT_TRUE(kestrel.Running());
+        ASSERT_TRUE(kestrel_.Running());
     }
 
     // A size set right after prints as ever.
-    SetField(main, ids::fmMain::kTxtPercent, L"25");
+    SetField(main_, ids::fmMain::kTxtPercent, L"25");
     DiscardPrintedPage();
-    ASSERT_TRUE(pattern.TakeForegroundFrom(main));
-    Click(Child(main, ids::fmMain::kCmdCapture));
+    ASSERT_TRUE(pattern.TakeForegroundFrom(main_));
+    Click(Child(main_, ids::fmMain::kCmdCapture));
     const std::optional<std::string> page = WaitForPrintedPage();
-    ASSERT_TRUE(page) << "no page; message: " << Ascii(MessageBoxText(FindMessageBox(kestrel.ProcessId())));
+    ASSERT_TRUE(page) << "no page; message: " << Ascii(MessageBoxText(FindMessageBox(kestrel_.ProcessId())));
     EXPECT_NE(page->find("%%Pages: 1"), std::string::npos);
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }));
-    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_) != FALSE; }));
+    EXPECT_EQ(FindMessageBox(kestrel_.ProcessId()), nullptr);
 }
 
 }  // namespace

@@ -62,10 +62,7 @@ TEST_F(SecondStart, BringsTheFirstOutOfTheTrayAndEnds) {
     EXPECT_TRUE(HoldsFor([&] { return MainWindowCount() == 1 && !ShellHasIcon(main_); }, 1s));
 
     // Only the first Kestrel writes at Exit, and it writes what it holds.
-    SetField(main_, ids::fmMain::kTxtScope, L"2");
-    SetField(main_, ids::fmMain::kTxtDest, L"2");
-    SetField(main_, ids::fmMain::kTxtOrientation, L"L");
-    SetField(main_, ids::fmMain::kTxtPercent, L"42");
+    SetFields(main_, {L"2", L"2", L"L", L"42"});
     Click(Child(main_, ids::fmMain::kCmdExit));
     ASSERT_EQ(kestrel_.WaitForExit(), std::optional<DWORD>(0u));
     main_ = nullptr;

@@ -9,11 +9,10 @@
 
 namespace kestrel::e2e {
 
-class TrayTest : public ::testing::Test {
+class TrayTest : public KestrelTest {
 protected:
     void SetUp() override {
-        main_ = kestrel_.Main();
-        ASSERT_NE(main_, nullptr);
+        ASSERT_NO_FATAL_FAILURE(Start());
         iconsBefore_ = ShellIconWindows();
     }
 
@@ -39,8 +38,6 @@ protected:
     bool InTray() const { return !::IsWindowVisible(main_) && ShellHasIcon(main_); }
     bool Shown() const { return ::IsWindowVisible(main_) && !ShellHasIcon(main_); }
 
-    KestrelProcess kestrel_;
-    HWND main_ = nullptr;
     std::vector<HWND> iconsBefore_;
 };
 

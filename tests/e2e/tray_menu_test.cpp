@@ -49,20 +49,14 @@ TEST_F(TrayMenu, RestoreShowsTheWindowAndTakesTheIconDown) {
 }
 
 TEST_F(TrayMenu, ExitSavesTheSettingsAndTakesTheIconDown) {
-    SetField(main_, ids::fmMain::kTxtScope, L"1");
-    SetField(main_, ids::fmMain::kTxtDest, L"2");
-    SetField(main_, ids::fmMain::kTxtOrientation, L"L");
-    SetField(main_, ids::fmMain::kTxtPercent, L"83");
+    SetFields(main_, {L"1", L"2", L"L", L"83"});
     ASSERT_NO_FATAL_FAILURE(Minimize());
     HWND menu = OpenMenu();
     ASSERT_NE(menu, nullptr);
     PickMenuItem(menu, MenuItem::Exit);
     ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "Exit ends the program";
     EXPECT_FALSE(ShellHasIcon(main_)) << "and takes the icon down first";
-    EXPECT_EQ(ReadRawValue("Scope")->Text(), "1");
-    EXPECT_EQ(ReadRawValue("Destination")->Text(), "2");
-    EXPECT_EQ(ReadRawValue("Orientation")->Text(), "L");
-    EXPECT_EQ(ReadRawValue("Percent")->Text(), "83");
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", "2", "L", "83"}));
 }
 
 // Active Window from the tray menu takes the window the user was working in, not Kestrel's
