@@ -9,7 +9,9 @@
 namespace kestrel::e2e {
 namespace {
 
-using CaptureToClipboard = KestrelTest;
+using CaptureToClipboard = capture::CaptureScenarios;
+using CaptureToClipboardAt144Dpi = capture::CaptureScenarios;
+using CaptureToClipboardOn8Bit = capture::CaptureScenarios;
 
 using namespace capture;
 
@@ -139,8 +141,8 @@ TEST_F(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
         } else {
             // A repaint may hold a device context for a moment; what a failed capture leaks stays.
             std::vector<std::string> grown;
-            PumpUntil([&] { return (grown = Growth(*afterFirst, CountResources(kestrel_.Process()), 1 << 20)).empty(); },
-                      2s);
+            PumpUntil(
+                [&] { return (grown = Growth(*afterFirst, CountResources(kestrel_.Process()), 1 << 20)).empty(); }, 2s);
             EXPECT_TRUE(grown.empty()) << "the failed capture left something behind:\n" << Join(grown);
         }
     }
@@ -172,19 +174,21 @@ TEST_F(CaptureToClipboard, NoWindowToCaptureIsReported) {
 
 // On a display scaled to 150 % the picture still has the screen's real pixels: Kestrel is DPI aware,
 // so nothing is virtualised, and the screen's size in pixels is not rounded through twips.
-TEST(CaptureToClipboardAt144Dpi, ActiveWindowIsCapturedInRealPixels) { ActiveWindowScenario(Screen::Dpi144, 333, 222); }
+TEST_F(CaptureToClipboardAt144Dpi, ActiveWindowIsCapturedInRealPixels) {
+    ActiveWindowScenario(Screen::Dpi144, 333, 222);
+}
 
-TEST(CaptureToClipboardAt144Dpi, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::Dpi144); }
+TEST_F(CaptureToClipboardAt144Dpi, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::Dpi144); }
 
 // On a 256-colour palette screen the clipboard carries the system palette with the bitmap, and the
 // colours that were on the screen are the colours of the picture.
-TEST(CaptureToClipboardOn8Bit, TheScreenReallyIsAPaletteScreen) { ExpectScreen(Screen::Palette8Bit); }
+TEST_F(CaptureToClipboardOn8Bit, TheScreenReallyIsAPaletteScreen) { ExpectScreen(Screen::Palette8Bit); }
 
-TEST(CaptureToClipboardOn8Bit, ActiveWindowKeepsItsColoursThroughThePalette) {
+TEST_F(CaptureToClipboardOn8Bit, ActiveWindowKeepsItsColoursThroughThePalette) {
     ActiveWindowScenario(Screen::Palette8Bit, 241, 163);
 }
 
-TEST(CaptureToClipboardOn8Bit, EntireScreenKeepsItsColoursThroughThePalette) {
+TEST_F(CaptureToClipboardOn8Bit, EntireScreenKeepsItsColoursThroughThePalette) {
     EntireScreenScenario(Screen::Palette8Bit);
 }
 

@@ -216,15 +216,14 @@ std::vector<Pixel> PatternColours(Screen screen) {
     return chosen;
 }
 
-void ActiveWindowScenario(Screen screen, int width, int height) {
+void CaptureScenarios::ActiveWindowScenario(Screen screen, int width, int height) {
     ASSERT_NO_FATAL_FAILURE(ExpectScreen(screen));
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     const std::vector<Pixel> colours = PatternColours(screen);
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(width, height, colours), colours);
     ASSERT_TRUE(pattern.BringToFront());
 
-    ASSERT_TRUE(Capture(kestrel.Main()));
+    ASSERT_TRUE(Capture(main_));
     const ClipboardPicture picture = ReadClipboardPicture();
     ExpectWindowCapture(picture, pattern);
     if (screen == Screen::Palette8Bit) {
@@ -233,14 +232,13 @@ void ActiveWindowScenario(Screen screen, int width, int height) {
         EXPECT_FALSE(picture.palette) << "a true-colour screen gives no palette";
     }
     EXPECT_TRUE(picture.offersDib) << "other programs can paste it as a DIB";
-    EXPECT_TRUE(::IsWindowVisible(kestrel.Main())) << "the window is shown again";
-    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
+    EXPECT_TRUE(::IsWindowVisible(main_)) << "the window is shown again";
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 }
 
-void EntireScreenScenario(Screen screen) {
+void CaptureScenarios::EntireScreenScenario(Screen screen) {
     ASSERT_NO_FATAL_FAILURE(ExpectScreen(screen));
-    WriteSettings("1", "2", "P", "100");
-    KestrelProcess kestrel;
+    ASSERT_NO_FATAL_FAILURE(StartWith("1", "2", "P", "100"));
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
     const std::vector<Pixel> colours = PatternColours(screen);
@@ -248,7 +246,7 @@ void EntireScreenScenario(Screen screen) {
     ASSERT_TRUE(full.BringToFront());
     PumpFor(300ms);
 
-    ASSERT_TRUE(Capture(kestrel.Main()));
+    ASSERT_TRUE(Capture(main_));
     const ClipboardPicture picture = ReadClipboardPicture();
     ASSERT_TRUE(picture.hasBitmap);
     if (screen == Screen::Palette8Bit) ExpectPaletteOfTheScreen(picture);
@@ -346,8 +344,7 @@ ResourceCounts CountResources(HANDLE process) {
 
 // What grew between two counts: every GDI type whose count rose, the windows, and memory beyond
 // `memoryTolerance` bytes. Empty when nothing leaked.
-std::vector<std::string> Growth(const ResourceCounts& before, const ResourceCounts& after,
-                                       SIZE_T memoryTolerance) {
+std::vector<std::string> Growth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T memoryTolerance) {
     std::vector<std::string> grown;
     for (const auto& [type, count] : after.gdiByType) {
         const auto found = before.gdiByType.find(type);

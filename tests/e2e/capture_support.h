@@ -88,10 +88,14 @@ void ExpectScreen(Screen screen);
 // The colours a pattern on that screen may use: any on a true-colour screen, on a palette screen
 // the static colours it shows exactly.
 std::vector<Pixel> PatternColours(Screen screen);
-// Scope "2": the foreground window, frame included, with the colours it showed.
-void ActiveWindowScenario(Screen screen, int width, int height);
-// Scope "1": the whole screen, pixel for pixel.
-void EntireScreenScenario(Screen screen);
+// The capture scenarios that run on every screen, each on a Kestrel of its own.
+class CaptureScenarios : public KestrelTest {
+protected:
+    // Scope "2": the foreground window, frame included, with the colours it showed.
+    void ActiveWindowScenario(Screen screen, int width, int height);
+    // Scope "1": the whole screen, pixel for pixel.
+    void EntireScreenScenario(Screen screen);
+};
 
 // Resource counts of a process. GetGuiResources and the private-bytes counter are stubs under Wine
 // (they answer 0), so GDI objects are read from the process's own GDI handle table

@@ -14,6 +14,7 @@ namespace {
 using ActiveWindowTarget = KestrelTest;
 
 using namespace capture;
+using CaptureOnTwoScreens = capture::CaptureScenarios;
 
 // The user worked in one window, came to Kestrel, and the window was minimised before the capture
 // was taken. Windows then activates the next window in line once Kestrel hides; that window is not
@@ -84,7 +85,7 @@ bool Inside(const RECT& inner, const RECT& outer) {
            inner.bottom <= outer.bottom;
 }
 
-TEST(CaptureOnTwoScreens, TheDeskHasAMonitorLeftOfThePrimary) {
+TEST_F(CaptureOnTwoScreens, TheDeskHasAMonitorLeftOfThePrimary) {
     const std::vector<Monitor> monitors = Monitors();
     ASSERT_EQ(monitors.size(), 2u);
     int primaries = 0;
@@ -131,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Places, ActiveWindowOnTwoScreens,
 
 // Entire Screen keeps its meaning on a desk of several monitors: the primary screen, at its own
 // size, not the whole desk.
-TEST(CaptureOnTwoScreens, EntireScreenIsThePrimaryScreen) {
+TEST_F(CaptureOnTwoScreens, EntireScreenIsThePrimaryScreen) {
     ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), kPrimary.right);
     ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), kPrimary.bottom);
     EntireScreenScenario(Screen::TrueColour);

@@ -24,12 +24,12 @@ BOOL CALLBACK FindProc(HWND wnd, LPARAM param) {
     ::GetWindowThreadProcessId(wnd, &pid);
     if (pid != args->pid) return TRUE;
     if (args->visibleOnly && !::IsWindowVisible(wnd)) return TRUE;
+    if (args->windowClass && ClassName(wnd) != args->windowClass) return TRUE;
+    if (args->caption && WindowText(wnd) != args->caption) return TRUE;
     if (args->all) {
         args->all->push_back(wnd);
         return TRUE;
     }
-    if (args->windowClass && ClassName(wnd) != args->windowClass) return TRUE;
-    if (args->caption && WindowText(wnd) != args->caption) return TRUE;
     args->found = wnd;
     return FALSE;
 }
@@ -52,13 +52,16 @@ KestrelProcess::KestrelProcess(const std::wstring& exe) {
     if (!Start(exe)) throw std::runtime_error("kestrel.exe could not be started");
 }
 
-bool KestrelProcess::Start(const std::wstring& exe) {
+bool KestrelProcess::Launch(const std::wstring& exe) {
+    End();
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) {
-        return false;
-    }
+    return ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_);
+}
+
+bool KestrelProcess::Start(const std::wstring& exe) {
+    if (!Launch(exe)) return false;
     ::WaitForInputIdle(info_.hProcess, 10000);
     WaitFor([&] {
         main_ = FindTopLevel(ids::fmMain::kWindowClass, L"Kestrel");
@@ -67,7 +70,9 @@ bool KestrelProcess::Start(const std::wstring& exe) {
     return true;
 }
 
-KestrelProcess::~KestrelProcess() {
+KestrelProcess::~KestrelProcess() { End(); }
+
+void KestrelProcess::End() {
     if (!info_.hProcess) return;
     if (Running()) {
         ::TerminateProcess(info_.hProcess, 99);
@@ -75,6 +80,8 @@ KestrelProcess::~KestrelProcess() {
     }
     ::CloseHandle(info_.hThread);
     ::CloseHandle(info_.hProcess);
+    info_ = {};
+    main_ = nullptr;
 }
 
 bool KestrelProcess::Running() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
@@ -93,9 +100,9 @@ HWND KestrelProcess::FindTopLevel(const wchar_t* windowClass, const wchar_t* cap
     return args.found;
 }
 
-std::vector<HWND> KestrelProcess::VisibleWindows() const {
+std::vector<HWND> KestrelProcess::TopLevels(const wchar_t* windowClass, bool visibleOnly) const {
     std::vector<HWND> all;
-    FindArgs args{info_.dwProcessId, nullptr, nullptr, true, &all, nullptr};
+    FindArgs args{info_.dwProcessId, windowClass, nullptr, visibleOnly, &all, nullptr};
     ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
     return all;
 }

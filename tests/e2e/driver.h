@@ -56,6 +56,10 @@ public:
 
     // Starts the program and waits for its main window; false when it could not be started.
     bool Start(const std::wstring& exe = BuiltProgram());
+    // Starts the program without waiting for anything. Either ends the program started before.
+    bool Launch(const std::wstring& exe = BuiltProgram());
+    // Ends the program if it still runs.
+    void End();
 
     HWND Main() const { return main_; }
     DWORD ProcessId() const { return info_.dwProcessId; }
@@ -65,8 +69,8 @@ public:
     std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s);
     // The top-level window of this process with that class (and caption, when given), if any.
     HWND FindTopLevel(const wchar_t* windowClass, const wchar_t* caption = nullptr, bool visibleOnly = true) const;
-    // Every visible top-level window of this process.
-    std::vector<HWND> VisibleWindows() const;
+    // Every top-level window of this process (of that class, when given).
+    std::vector<HWND> TopLevels(const wchar_t* windowClass = nullptr, bool visibleOnly = true) const;
 
 private:
     PROCESS_INFORMATION info_{};
@@ -78,7 +82,8 @@ private:
 // a message box).
 class KestrelTest : public ::testing::Test {
 protected:
-    // Starts the program and asserts that its main window came up.
+    // Starts the program (a fresh one, when the test started one before) and asserts that its main
+    // window came up.
     void Start(const std::wstring& exe = BuiltProgram());
     // Writes the four settings into a fresh settings key, then starts.
     void StartWith(const std::string& scope, const std::string& destination, const std::string& orientation,

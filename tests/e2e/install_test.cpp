@@ -183,9 +183,9 @@ void RemoveRegistryLink(const wchar_t* parent, const wchar_t* name) {
 void MakeCanary() {
     HKEY key = nullptr;
     const std::wstring inner = std::wstring(kCanaryKey) + L"\\Inner";
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, inner.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, inner.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     ::RegCloseKey(key);
     const DWORD value = 7;
     ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kCanaryKey, L"Alive", REG_DWORD, &value, sizeof value),
@@ -251,8 +251,8 @@ bool SetFileSecurity(const std::wstring& path, const wchar_t* sddl, SECURITY_INF
     PSID owner = nullptr;
     ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
     ::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
-    const DWORD status =
-        ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+    const DWORD status = ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, what, owner,
+                                                 nullptr, dacl, nullptr);
     ::LocalFree(descriptor);
     return status == ERROR_SUCCESS;
 }
@@ -337,7 +337,7 @@ bool EverythingGone() {
            !KeyExists(kSettingsKey);
 }
 
-class Installer : public ::testing::Test {
+class Installer : public KestrelTest {
 protected:
     static void SetUpTestSuite() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
     static void TearDownTestSuite() { ::CoUninitialize(); }
@@ -349,7 +349,11 @@ protected:
         ASSERT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(0u)) << "the silent install succeeds";
     }
 
-    void TearDown() override { RemoveInstallation(); }
+    // Kestrel first: the uninstaller leaves a running Kestrel alone.
+    void TearDown() override {
+        kestrel_.End();
+        RemoveInstallation();
+    }
 
     // Leaves no installation behind for the next test or suite, whatever the test did. The
     // uninstaller runs in place (_?=), so it is waited for, and is then deleted by hand.
@@ -413,43 +417,28 @@ TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInP
 }
 
 TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
-    {
-        KestrelProcess kestrel(InstalledProgram());
-        HWND main = kestrel.Main();
-        ASSERT_NE(main, nullptr);
-        EXPECT_EQ(Field(main, ids::fmMain::kTxtScope), L"") << "a fresh key holds no settings";
-        SetFields(main, {L"1", L"1", L"P", L"42"});
-        Click(Child(main, ids::fmMain::kCmdExit));
-        ASSERT_EQ(kestrel.WaitForExit(), std::optional<DWORD>(0u));
-    }
-    const char* names[] = {"Scope", "Destination", "Orientation", "Percent"};
-    const char* stored[] = {"1", "1", "P", "42"};
-    for (int i = 0; i < 4; ++i) {
-        const auto value = ReadRawValue(names[i]);
-        ASSERT_TRUE(value.has_value()) << names[i];
-        EXPECT_EQ(value->Text(), stored[i]) << names[i];
-    }
+    ASSERT_NO_FATAL_FAILURE(Start(InstalledProgram()));
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"") << "a fresh key holds no settings";
+    SetFields(main_, {L"1", L"1", L"P", L"42"});
+    ASSERT_NO_FATAL_FAILURE(Exit());
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", "1", "P", "42"}));
 
-    KestrelProcess again(InstalledProgram());
-    HWND main = again.Main();
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(Fields(main), (std::vector<std::wstring>{L"1", L"1", L"P", L"42"}));
+    ASSERT_NO_FATAL_FAILURE(Start(InstalledProgram()));
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L"42"}));
 }
 
 TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
-    {
-        KestrelProcess kestrel(InstalledProgram());
-        ASSERT_NE(kestrel.Main(), nullptr);
-        // Silent runs stop at once with exit code 2 (aborted) and change nothing. The uninstaller
-        // runs in place (_?=) so that its own exit code is seen.
-        EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(2u));
-        EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(2u));
-        EXPECT_TRUE(kestrel.Running());
-        EXPECT_TRUE(Exists(InstalledProgram()));
-        EXPECT_TRUE(Exists(StartMenuGroup() + L"\\Kestrel.lnk"));
-        EXPECT_TRUE(KeyExists(kUninstallKey));
-        EXPECT_TRUE(KeyExists(kSettingsKey));
-    }
+    ASSERT_NO_FATAL_FAILURE(Start(InstalledProgram()));
+    // Silent runs stop at once with exit code 2 (aborted) and change nothing. The uninstaller
+    // runs in place (_?=) so that its own exit code is seen.
+    EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(2u));
+    EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(2u));
+    EXPECT_TRUE(kestrel_.Running());
+    EXPECT_TRUE(Exists(InstalledProgram()));
+    EXPECT_TRUE(Exists(StartMenuGroup() + L"\\Kestrel.lnk"));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+    EXPECT_TRUE(KeyExists(kSettingsKey));
+    kestrel_.End();
     // Once Kestrel has gone, the uninstaller does its work.
     EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
     EXPECT_FALSE(Exists(InstalledProgram()));
@@ -518,7 +507,8 @@ TEST_F(Installer, RefusesAFolderOutsideProgramFilesThatHoldsOtherFiles) {
     const auto before = ReadFileSecurity(folder);
     EXPECT_EQ(RunProgram(InstallerPath(), L"/S /D=" + folder), std::optional<DWORD>(2u));
     EXPECT_FALSE(Exists(folder + L"\\kestrel.exe"));
-    EXPECT_TRUE(Contents(other) == std::vector<char>({'n', 'o', 't', ' ', 'K', 'e', 's', 't', 'r', 'e', 'l', '\'', 's'}));
+    EXPECT_TRUE(Contents(other) ==
+                std::vector<char>({'n', 'o', 't', ' ', 'K', 'e', 's', 't', 'r', 'e', 'l', '\'', 's'}));
     const auto after = ReadFileSecurity(folder);
     ASSERT_TRUE(before.has_value() && after.has_value());
     EXPECT_EQ(before->protectedDacl, after->protectedDacl) << "its access rights are not the installer's";

@@ -3,7 +3,7 @@
 #include "app/fmMain_ids.h"
 #include "tests/e2e/capture_support.h"
 #include "tests/e2e/keyboard_support.h"
-#include "tests/e2e/options_driver.h"
+#include "tests/e2e/options_support.h"
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -171,8 +171,7 @@ TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtDest), L"1");
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtOrientation), L"L");
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
-    Click(Child(main_, ids::fmMain::kCmdExit));
-    ASSERT_EQ(kestrel_.WaitForExit(), std::optional<DWORD>(0u));
+    ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(ReadRawValue("Scope").value_or(RawValue{}).Text(), "2");
     EXPECT_EQ(ReadRawValue("Destination").value_or(RawValue{}).Text(), "1");
     EXPECT_EQ(ReadRawValue("Orientation").value_or(RawValue{}).Text(), "L");

@@ -1,7 +1,7 @@
 // What the Options dialog does with the user's clicks and typing: the live preview, the spin
 // arrows, the correction of the percentage when the field loses the focus (with its beep), OK
 // writing the main window's fields, and the close box discarding everything.
-#include "tests/e2e/options_driver.h"
+#include "tests/e2e/options_support.h"
 
 #include <gtest/gtest.h>
 
@@ -325,7 +325,8 @@ TEST_F(OptionsOK, WritesTheFourFieldsAndCloses) {
     Click(Child(dialog, opt::kCmdSpinUp));
     Click(Child(dialog, opt::kCmdOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L" 38"})) << "the spin text, sign position and all";
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L" 38"}))
+        << "the spin text, sign position and all";
 }
 
 TEST_F(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {

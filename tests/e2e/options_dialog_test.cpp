@@ -1,6 +1,6 @@
 // The Options dialog as it opens: its window, its controls and their layout in twips, and how it
 // fills itself from the main window's four settings fields. The same checks run at 96 and 144 dpi.
-#include "tests/e2e/options_driver.h"
+#include "tests/e2e/options_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // megabyte (anyone who may save settings can write the shared key) opens and closes Options in
 // moments, shown cut, and Kestrel stays responsive.
 #include "tests/e2e/capture_support.h"
-#include "tests/e2e/options_driver.h"
+#include "tests/e2e/options_support.h"
 
 #include <gtest/gtest.h>
 

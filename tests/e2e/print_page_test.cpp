@@ -26,26 +26,28 @@ struct PageCase {
     QuadrantColours colours = kPrimaries;
 };
 
-// Captures a pattern window with Destination "1" and measures the page that comes out.
-void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
-    DeleteSettingsKey();
-    WriteSettings("2", "1", c.orientation, c.percent);
-    DiscardPrintedPage();
+class PrintedPageTest : public KestrelTest {
+protected:
+    void PrintAndMeasure(const std::wstring& name, const PageCase& c);
+};
+using PrintedPage = PrintedPageTest;
+using PrintedPageOn8Bit = PrintedPageTest;
 
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
-    ASSERT_NE(main, nullptr);
+// Captures a pattern window with Destination "1" and measures the page that comes out.
+void PrintedPageTest::PrintAndMeasure(const std::wstring& name, const PageCase& c) {
+    DiscardPrintedPage();
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "1", c.orientation, c.percent));
     PatternWindow pattern(PatternWindow::Kind::Centred, Quadrants(c.pictureWidth, c.pictureHeight, c.colours));
     ASSERT_NE(pattern.hWnd(), nullptr);
-    ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel.Main()));
+    ASSERT_TRUE(pattern.TakeForegroundFrom(kestrel_.Main()));
 
-    Click(Child(main, ids::fmMain::kCmdCapture));
+    Click(Child(main_, ids::fmMain::kCmdCapture));
     const std::optional<std::string> page = WaitForPrintedPage();
     ASSERT_TRUE(page) << "no page reached the printer; message: "
-                      << MessageBoxText(FindMessageBox(kestrel.ProcessId()));
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; })) << "the window did not come back";
-    EXPECT_EQ(FindMessageBox(kestrel.ProcessId()), nullptr) << MessageBoxText(FindMessageBox(kestrel.ProcessId()));
-    EXPECT_TRUE(kestrel.Running());
+                      << MessageBoxText(FindMessageBox(kestrel_.ProcessId()));
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_) != FALSE; })) << "the window did not come back";
+    EXPECT_EQ(FindMessageBox(kestrel_.ProcessId()), nullptr) << MessageBoxText(FindMessageBox(kestrel_.ProcessId()));
+    EXPECT_TRUE(kestrel_.Running());
 
     EXPECT_NE(page->find("%%Pages: 1"), std::string::npos) << "one page per capture";
     EXPECT_NE(page->find(c.sheet == Sheet::kLandscape ? "%%Orientation: Landscape" : "%%Orientation: Portrait"),
@@ -76,44 +78,44 @@ void PrintAndMeasure(const std::wstring& name, const PageCase& c) {
     }
 
     // A rendered page is large; it is kept only when it has something to show.
-    if (!::testing::Test::HasFailure()) ::DeleteFileW((PagesFolder() + L"\\" + name + L".ppm").c_str());
+    if (!HasFailure()) ::DeleteFileW((PagesFolder() + L"\\" + name + L".ppm").c_str());
 }
 
 // The printable area is 2450 x 3200 printer pixels upright and 3200 x 2450 across. A 2:1 picture
 // is wider than either, so it takes the full width; a 1:2 picture takes the full height.
 
-TEST(PrintedPage, WidePictureSpansThePrintableWidth) {
+TEST_F(PrintedPage, WidePictureSpansThePrintableWidth) {
     PrintAndMeasure(L"WidePortrait100", {600, 300, "P", "100", Sheet::kPortrait, 2450, 1225});
 }
 
-TEST(PrintedPage, TallPictureSpansThePrintableHeight) {
+TEST_F(PrintedPage, TallPictureSpansThePrintableHeight) {
     PrintAndMeasure(L"TallPortrait100", {240, 480, "P", "100", Sheet::kPortrait, 1600, 3200});
 }
 
-TEST(PrintedPage, TwentyFivePercentHalvesBothSides) {
+TEST_F(PrintedPage, TwentyFivePercentHalvesBothSides) {
     PrintAndMeasure(L"WidePortrait25", {600, 300, "P", "25", Sheet::kPortrait, 1225, 612.5});
 }
 
-TEST(PrintedPage, LandscapeWidePictureSpansTheLongSide) {
+TEST_F(PrintedPage, LandscapeWidePictureSpansTheLongSide) {
     PrintAndMeasure(L"WideLandscape100", {600, 300, "L", "100", Sheet::kLandscape, 3200, 1600});
 }
 
-TEST(PrintedPage, LowercasePIsLandscape) {
+TEST_F(PrintedPage, LowercasePIsLandscape) {
     PrintAndMeasure(L"TallLowercaseP100", {240, 480, "p", "100", Sheet::kLandscape, 1225, 2450});
 }
 
-TEST(PrintedPage, EmptyOrientationIsLandscape) {
+TEST_F(PrintedPage, EmptyOrientationIsLandscape) {
     PrintAndMeasure(L"WideNoOrientation25", {600, 300, "", "25", Sheet::kLandscape, 1600, 800});
 }
 
-TEST(PrintedPage, PercentTextIsReadByItsLeadingNumber) {
+TEST_F(PrintedPage, PercentTextIsReadByItsLeadingNumber) {
     // "50abc" prints like 50: both sides shrink by the square root of one half.
     PrintAndMeasure(L"WidePortrait50abc", {600, 300, "P", "50abc", Sheet::kPortrait, 1732.41, 866.21});
 }
 
 // On a 256-colour display the captured bitmap holds palette cells, and the picture a copy of the
 // system palette; the page must still show the colours the screen showed.
-TEST(PrintedPageOn8Bit, KeepsThePicturesColours) {
+TEST_F(PrintedPageOn8Bit, KeepsThePicturesColours) {
     PrintAndMeasure(L"DarkStatics8Bit", {600, 300, "P", "100", Sheet::kPortrait, 2450, 1225, kDarkStatics});
 }
 

@@ -69,15 +69,19 @@ void SaveBitmapFile(const Image& image, const std::wstring& path) {
     std::fclose(out);
 }
 
+class RegionTest : public KestrelTestWithParam<RegionCase> {
+protected:
+    void Run(Screen screen, const wchar_t* screenshot);
+};
+
 // The one scenario: with the user's pattern window in front, the key, then the ending.
-void RunRegionCase(const RegionCase& c, Screen screen, const wchar_t* screenshot) {
+void RegionTest::Run(Screen screen, const wchar_t* screenshot) {
+    const RegionCase& c = GetParam();
     ASSERT_NO_FATAL_FAILURE(ExpectScreen(screen));
-    WriteSettings("2", "2", "P", "100");
-    KestrelProcess kestrel;
-    HWND main = kestrel.Main();
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     if (c.inTray) {
-        Click(Child(main, ids::fmMain::kCmdMinimize));
-        ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main); }));
+        Click(Child(main_, ids::fmMain::kCmdMinimize));
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main_); }));
     }
     const std::vector<Pixel> colours = PatternColours(screen);
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(320, 200, colours), colours);
@@ -89,9 +93,9 @@ void RunRegionCase(const RegionCase& c, Screen screen, const wchar_t* screenshot
     if (c.ending == Ending::DragBackwards) std::swap(from, to);
 
     const DWORD sequence = ::GetClipboardSequenceNumber();
-    HWND selection = StartRegionCapture(kestrel);
+    HWND selection = StartRegionCapture(kestrel_);
     ASSERT_NE(selection, nullptr) << "the selection window came up";
-    EXPECT_FALSE(::IsWindowVisible(main)) << "Kestrel's window is out of the way";
+    EXPECT_FALSE(::IsWindowVisible(main_)) << "Kestrel's window is out of the way";
     const RECT covers = WindowRect(selection);
     EXPECT_EQ(covers.left, 0);
     EXPECT_EQ(covers.top, 0);
@@ -125,7 +129,7 @@ void RunRegionCase(const RegionCase& c, Screen screen, const wchar_t* screenshot
 
     const bool delivers = c.ending == Ending::Drag || c.ending == Ending::DragBackwards;
     if (delivers) {
-        ASSERT_TRUE(WaitForCaptureDone(main, sequence, !c.inTray));
+        ASSERT_TRUE(WaitForCaptureDone(main_, sequence, !c.inTray));
         const ClipboardPicture picture = ReadClipboardPicture();
         ASSERT_TRUE(picture.hasBitmap);
         ASSERT_EQ(picture.image.width, kDragSize.cx);
@@ -135,24 +139,24 @@ void RunRegionCase(const RegionCase& c, Screen screen, const wchar_t* screenshot
         EXPECT_EQ(picture.palette.has_value(), screen == Screen::Palette8Bit)
             << "a palette screen's picture carries its palette";
     } else {
-        PumpUntil([&] { return ::IsWindowVisible(main) != FALSE; }, c.inTray ? 1s : 10s);
+        PumpUntil([&] { return ::IsWindowVisible(main_) != FALSE; }, c.inTray ? 1s : 10s);
         PumpFor(500ms);
         EXPECT_EQ(::GetClipboardSequenceNumber(), sequence) << "nothing reached the clipboard";
     }
     PumpFor(300ms);
-    EXPECT_EQ(::IsWindowVisible(main) != FALSE, !c.inTray) << "Kestrel's window is as it was";
-    EXPECT_FALSE(FindMessageBox(kestrel.ProcessId()));
+    EXPECT_EQ(::IsWindowVisible(main_) != FALSE, !c.inTray) << "Kestrel's window is as it was";
+    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 }
 
-class RegionKey : public ::testing::TestWithParam<RegionCase> {};
-class RegionKeyOn8Bit : public ::testing::TestWithParam<RegionCase> {};
-class RegionKeyAt144Dpi : public ::testing::TestWithParam<RegionCase> {};
+using RegionKey = RegionTest;
+using RegionKeyOn8Bit = RegionTest;
+using RegionKeyAt144Dpi = RegionTest;
 
 std::string CaseName(const ::testing::TestParamInfo<RegionCase>& info) { return info.param.name; }
 
 TEST_P(RegionKey, DeliversExactlyTheDraggedPixelsOrNothing) {
     const bool first = GetParam().ending == Ending::Drag && !GetParam().inTray;
-    RunRegionCase(GetParam(), Screen::TrueColour, first ? L"region-selection.bmp" : nullptr);
+    Run(Screen::TrueColour, first ? L"region-selection.bmp" : nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegionKey,
@@ -165,11 +169,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, RegionKey,
                                            RegionCase{"ClickWithoutDragCancels", Ending::ClickWithoutDrag, false}),
                          CaseName);
 
-TEST_P(RegionKeyOn8Bit, DeliversExactlyTheDraggedPixels) { RunRegionCase(GetParam(), Screen::Palette8Bit, nullptr); }
+TEST_P(RegionKeyOn8Bit, DeliversExactlyTheDraggedPixels) { Run(Screen::Palette8Bit, nullptr); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegionKeyOn8Bit, ::testing::Values(RegionCase{"Drag", Ending::Drag, false}), CaseName);
 
-TEST_P(RegionKeyAt144Dpi, DeliversTheDraggedSizeInPixels) { RunRegionCase(GetParam(), Screen::Dpi144, nullptr); }
+TEST_P(RegionKeyAt144Dpi, DeliversTheDraggedSizeInPixels) { Run(Screen::Dpi144, nullptr); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegionKeyAt144Dpi,
                          ::testing::Values(RegionCase{"DragBackwards", Ending::DragBackwards, false}), CaseName);

@@ -2,7 +2,7 @@
 // Kestrel already running comes forward (out of the notification area if it is there) and the
 // second process ends with exit code 0.
 #include "app/fmMain_ids.h"
-#include "tests/e2e/tray_fixture.h"
+#include "tests/e2e/tray_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,25 +15,9 @@ namespace {
 // Starts kestrel.exe once more and waits for it to end; its exit code, or nullopt if it could not
 // start or did not end in time.
 std::optional<DWORD> StartAgain() {
-    const std::wstring exe = BuildFolder() + L"\\kestrel.exe";
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        return std::nullopt;
-    }
-    std::optional<DWORD> code;
-    if (::WaitForSingleObject(pi.hProcess, 15000) == WAIT_OBJECT_0) {
-        DWORD exitCode = 0;
-        ::GetExitCodeProcess(pi.hProcess, &exitCode);
-        code = exitCode;
-    } else {
-        ::TerminateProcess(pi.hProcess, 99);
-    }
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return code;
+    KestrelProcess second(KestrelProcess::NotYet{});
+    if (!second.Launch()) return std::nullopt;
+    return second.WaitForExit(15s);
 }
 
 int MainWindowCount() {
@@ -63,16 +47,9 @@ TEST_F(SecondStart, BringsTheFirstOutOfTheTrayAndEnds) {
 
     // Only the first Kestrel writes at Exit, and it writes what it holds.
     SetFields(main_, {L"2", L"2", L"L", L"42"});
-    Click(Child(main_, ids::fmMain::kCmdExit));
-    ASSERT_EQ(kestrel_.WaitForExit(), std::optional<DWORD>(0u));
+    ASSERT_NO_FATAL_FAILURE(Exit());
     main_ = nullptr;
-    const char* names[] = {"Scope", "Destination", "Orientation", "Percent"};
-    const char* stored[] = {"2", "2", "L", "42"};
-    for (int i = 0; i < 4; ++i) {
-        const auto value = ReadRawValue(names[i]);
-        ASSERT_TRUE(value.has_value()) << names[i];
-        EXPECT_EQ(value->Text(), stored[i]) << names[i];
-    }
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"2", "2", "L", "42"}));
 }
 
 TEST_F(SecondStart, LeavesAShownKestrelAloneButInFront) {

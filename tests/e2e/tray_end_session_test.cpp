@@ -1,7 +1,7 @@
 // The end of the Windows session (log off, shut down) takes the icon down, as closing the window
 // does; only Exit saves the settings.
 #include "app/fmMain_ids.h"
-#include "tests/e2e/tray_fixture.h"
+#include "tests/e2e/tray_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,148 @@
 // The notification-area icon: Minimize puts it up, the shell's reports of mouse actions on it
 // restore the window or pop up the menu, a restarted shell gets it back, and closing takes it down.
 #include "app/fmMain_ids.h"
-#include "tests/e2e/tray_fake_shell.h"
-#include "tests/e2e/tray_fixture.h"
+#include "tests/e2e/tray_support.h"
 #include "tests/e2e/pixels.h"
 
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace kestrel::e2e {
 namespace {
+
+// A stand-in for the shell's tray window that writes down every icon request it gets.
+//
+// Wine's Shell_NotifyIcon hands each request to the first top-level window of the class
+// "Shell_TrayWnd" as WM_COPYDATA, with the request (NIM_ADD, NIM_DELETE, ...) as dwData and, first in
+// the data, the record's hWnd, uID, uFlags and uCallbackMessage. A window of that class created
+// after the real one comes first in z-order, so it gets the requests instead. Needed because Wine's
+// own tray drops the icons of a window that is destroyed or whose process ends: whether the program
+// took its icon down itself cannot be seen there afterwards.
+struct ShellRequest {
+    DWORD message = 0;  // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
+    std::uint32_t hWnd = 0;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    std::vector<std::uint8_t> data;  // the whole message, as Wine's shell packed it
+
+    // Whether the packed data holds `text` in UTF-16 followed by a NUL.
+    bool CarriesText(const std::wstring& text) const {
+        std::vector<std::uint8_t> needle;
+        for (wchar_t c : text + L'\0') {
+            needle.push_back(static_cast<std::uint8_t>(c & 0xFF));
+            needle.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+        }
+        return std::search(data.begin(), data.end(), needle.begin(), needle.end()) != data.end();
+    }
+};
+
+class FakeShellTray {
+public:
+    FakeShellTray() {
+        thread_ = std::thread([this] { Run(); });
+        WaitFor([&] { return ready_.load(); });
+    }
+    ~FakeShellTray() {
+        if (wnd_) ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+    FakeShellTray(const FakeShellTray&) = delete;
+    FakeShellTray& operator=(const FakeShellTray&) = delete;
+
+    // Whether Shell_NotifyIcon finds this window rather than the real tray.
+    bool InCharge() const { return wnd_ && ::FindWindowW(L"Shell_TrayWnd", nullptr) == wnd_; }
+
+    std::vector<ShellRequest> Requests() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return requests_;
+    }
+
+    // The requests about the icon (owner, id).
+    std::vector<ShellRequest> RequestsFor(HWND owner, std::uint32_t id) const {
+        std::vector<ShellRequest> matching;
+        for (const ShellRequest& r : Requests()) {
+            if (r.hWnd == Bits(owner) && r.uID == id) matching.push_back(r);
+        }
+        return matching;
+    }
+
+    static std::uint32_t Bits(HWND wnd) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(wnd)); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<FakeShellTray*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+        if (message == WM_COPYDATA && self) return self->OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        if (message == WM_DESTROY) ::PostQuitMessage(0);
+        return ::DefWindowProcW(wnd, message, wParam, lParam);
+    }
+
+    LRESULT OnCopyData(const COPYDATASTRUCT& copy) {
+        ShellRequest request;
+        request.message = static_cast<DWORD>(copy.dwData);
+        const auto* bytes = static_cast<const std::uint8_t*>(copy.lpData);
+        request.data.assign(bytes, bytes + copy.cbData);
+        if (copy.cbData < 16) return FALSE;
+        std::uint32_t head[4];
+        std::memcpy(head, bytes, sizeof head);
+        request.hWnd = head[0];
+        request.uID = head[1];
+        request.uFlags = head[2];
+        request.uCallbackMessage = head[3];
+
+        std::lock_guard<std::mutex> lock(mutex_);
+        requests_.push_back(request);
+        // Answer as a shell does: an icon is added once, and only an icon it holds can be changed
+        // or removed.
+        const auto key = std::make_pair(request.hWnd, request.uID);
+        const auto held = std::find(icons_.begin(), icons_.end(), key);
+        switch (request.message) {
+        case NIM_ADD:
+            if (held != icons_.end()) return FALSE;
+            icons_.push_back(key);
+            return TRUE;
+        case NIM_DELETE:
+            if (held == icons_.end()) return FALSE;
+            icons_.erase(held);
+            return TRUE;
+        default:
+            return held != icons_.end();
+        }
+    }
+
+    void Run() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"Shell_TrayWnd";
+        ::RegisterClassW(&wc);
+        HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                                     nullptr);
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        wnd_ = wnd;
+        ready_ = true;
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+        ::UnregisterClassW(wc.lpszClassName, wc.hInstance);
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<ShellRequest> requests_;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> icons_;
+    HWND wnd_ = nullptr;
+    std::atomic<bool> ready_{false};
+    std::thread thread_;
+};
 
 // The visible tooltip window showing `text`, of whichever process.
 HWND VisibleTooltip(const std::wstring& text) {
@@ -34,8 +165,7 @@ TEST_F(TrayIcon, MinimizeHidesTheWindowAndPutsUpTheProgramIconWithItsTip) {
     ::Sleep(300);  // let the tray paint it
     const IconMatch program = BestIconMatch(ScreenImage(WindowRect(icon)), ProgramIcon(16), 16);
     ASSERT_GT(program.opaque, 100);
-    EXPECT_EQ(program.mismatches, 0)
-        << "the icon is the program icon's own 16 x 16 image";
+    EXPECT_EQ(program.mismatches, 0) << "the icon is the program icon's own 16 x 16 image";
 
     // The tip shows when the pointer rests on the icon.
     ::SetCursorPos(Centre(WindowRect(icon)).x, Centre(WindowRect(icon)).y);
@@ -181,8 +311,7 @@ TEST_F(TrayShell, ClosingTheHiddenWindowTakesTheIconDownAndSavesNothing) {
     SetField(main_, ids::fmMain::kTxtPercent, percent);
     const auto stored = ReadRawValue("Percent");
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    ::PostMessageW(main_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "the program ends with its window";
+    ASSERT_NO_FATAL_FAILURE(Close());
     EXPECT_FALSE(ShellHasIcon(main_)) << "the icon went with it";
     const auto after = ReadRawValue("Percent");
     ASSERT_EQ(stored.has_value(), after.has_value());
@@ -190,8 +319,7 @@ TEST_F(TrayShell, ClosingTheHiddenWindowTakesTheIconDownAndSavesNothing) {
 }
 
 TEST_F(TrayShell, ClosingTheShownWindowNeedsNoIcon) {
-    ::PostMessageW(main_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "taking down an icon that is not up is no error";
+    ASSERT_NO_FATAL_FAILURE(Close());
     EXPECT_FALSE(ShellHasIcon(main_));
 }
 
@@ -237,9 +365,7 @@ TEST_F(TrayRequests, ExitFromTheMenuTakesTheIconDownBeforeTheProgramEnds) {
     FakeShellTray shell;
     ASSERT_TRUE(shell.InCharge());
     ASSERT_NO_FATAL_FAILURE(MinimizeInto(shell));
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    PickMenuItem(menu, MenuItem::Exit);
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Exit));
     ASSERT_EQ(kestrel_.WaitForExit(), 0u);
     const std::vector<ShellRequest> requests = shell.RequestsFor(main_, kIconId);
     ASSERT_EQ(requests.size(), 2u);
@@ -251,8 +377,7 @@ TEST_F(TrayRequests, ClosingTheHiddenWindowTakesTheIconDown) {
     FakeShellTray shell;
     ASSERT_TRUE(shell.InCharge());
     ASSERT_NO_FATAL_FAILURE(MinimizeInto(shell));
-    ::PostMessageW(main_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(kestrel_.WaitForExit(), 0u);
+    ASSERT_NO_FATAL_FAILURE(Close());
     const std::vector<ShellRequest> requests = shell.RequestsFor(main_, kIconId);
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1].message, static_cast<DWORD>(NIM_DELETE));
@@ -302,45 +427,42 @@ private:
     bool had_ = false;
 };
 
+using TrayIconAtHighDpi = KestrelTest;
+
 // At 192 dpi a pixel is 7.5 twips, not a whole number; at 240 dpi the window is wide enough for
 // the pointer to cross pixel columns 515 and 517.
-TEST(TrayIconAtHighDpi, ThePointerOverTheWindowIsNoIconActionAndTheIconStillAnswers) {
+TEST_F(TrayIconAtHighDpi, ThePointerOverTheWindowIsNoIconActionAndTheIconStillAnswers) {
     for (DWORD dpi : {192u, 240u}) {
         SCOPED_TRACE(dpi);
-        std::optional<KestrelProcess> started;
         {
             PrefixDpi scaled(dpi);
-            started.emplace();
+            ASSERT_NO_FATAL_FAILURE(Start());
         }
-        KestrelProcess& kestrel = *started;
-        HWND main = kestrel.Main();
-        ASSERT_NE(main, nullptr);
-        const RECT client = ClientRectOnScreen(main);
+        const RECT client = ClientRectOnScreen(main_);
         ASSERT_NEAR(client.right - client.left, 3735.0 * dpi / 1440, 1) << "the window is scaled";
 
         if (client.right - client.left > 520) {
-            ::SetForegroundWindow(main);
+            ::SetForegroundWindow(main_);
             // Along the margin above the buttons: the form's own area, not a button's.
             const int y = client.top + 5;
             for (int column = 505; column <= 525; ++column) {
                 ::SetCursorPos(client.left + column, y);
                 ::Sleep(30);
             }
-            EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel) && ::IsWindowVisible(main); }, 1s))
+            EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel_) && ::IsWindowVisible(main_); }, 1s))
                 << "moving the pointer across the window pops nothing up";
             ::SetCursorPos(900, 700);
         }
 
-        Click(Child(main, ids::fmMain::kCmdMinimize));
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main) && ShellHasIcon(main); }));
-        PostShellCallback(main, WM_RBUTTONUP);
-        HWND menu = WaitForMenu(kestrel);
+        ASSERT_TRUE(MinimizeToTray(kestrel_));
+        PostShellCallback(main_, WM_RBUTTONUP);
+        HWND menu = WaitForMenu(kestrel_);
         EXPECT_NE(menu, nullptr) << "517 pops up the menu";
         if (menu) CloseMenu(menu);
-        ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel); }));
-        PostShellCallback(main, WM_LBUTTONDBLCLK);
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) && !ShellHasIcon(main); })) << "515 restores";
-        ShellDeleteIcon(main);
+        ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
+        PostShellCallback(main_, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_) && !ShellHasIcon(main_); })) << "515 restores";
+        ShellDeleteIcon(main_);
     }
 }
 

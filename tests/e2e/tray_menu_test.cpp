@@ -1,7 +1,7 @@
 // The icon's popup menu: each item does what its button does, while Kestrel sits in the tray.
 #include "app/fmMain_ids.h"
 #include "tests/e2e/capture_support.h"
-#include "tests/e2e/tray_fixture.h"
+#include "tests/e2e/tray_support.h"
 
 #include <gtest/gtest.h>
 
@@ -34,9 +34,7 @@ class TrayMenu : public TrayTest {};
 
 TEST_F(TrayMenu, RestoreShowsTheWindowAndTakesTheIconDown) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    PickMenuItem(menu, MenuItem::Restore);
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Restore));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_); })) << "Restore shows the window";
     EXPECT_TRUE(WaitFor([&] { return !ShellHasIcon(main_); })) << "and takes the icon down";
     EXPECT_TRUE(WaitFor([&] { return NewIconWindow(iconsBefore_) == nullptr; }));
@@ -51,9 +49,7 @@ TEST_F(TrayMenu, RestoreShowsTheWindowAndTakesTheIconDown) {
 TEST_F(TrayMenu, ExitSavesTheSettingsAndTakesTheIconDown) {
     SetFields(main_, {L"1", L"2", L"L", L"83"});
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    PickMenuItem(menu, MenuItem::Exit);
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Exit));
     ASSERT_EQ(kestrel_.WaitForExit(), 0u) << "Exit ends the program";
     EXPECT_FALSE(ShellHasIcon(main_)) << "and takes the icon down first";
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", "2", "L", "83"}));
@@ -72,9 +68,7 @@ TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
     ::Sleep(300);  // painted
     EmptyTheClipboard();
 
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    PickMenuItem(menu, MenuItem::Capture);
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Capture));
     ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
     EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms))
         << "a capture that starts in the tray neither shows nor hides the window";
@@ -113,9 +107,7 @@ TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) {
 
 TEST_F(TrayMenu, OptionsOpensTheDialogModallyOverTheHiddenWindow) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    PickMenuItem(menu, MenuItem::Options);
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Options));
     HWND options = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (options = kestrel_.FindTopLevel(nullptr, L"Options")) != nullptr; }, 3s));
     EXPECT_FALSE(::IsWindowVisible(main_)) << "the main window stays hidden under the dialog";
@@ -130,9 +122,7 @@ TEST_F(TrayMenu, OptionsOpensTheDialogModallyOverTheHiddenWindow) {
 
 TEST_F(TrayMenu, AboutOpensModelessOverTheHiddenWindow) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    PickMenuItem(menu, MenuItem::About);
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::About));
     HWND about = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (about = kestrel_.FindTopLevel(nullptr, L"About")) != nullptr; }, 3s));
     EXPECT_FALSE(::IsWindowVisible(main_));

@@ -4,41 +4,23 @@
 #include "app/fmMain_ids.h"
 #include "settings/fmOptions_ids.h"
 #include "tests/e2e/capture_support.h"
-#include "tests/e2e/tray_fixture.h"
+#include "tests/e2e/tray_support.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrel::e2e {
 namespace {
 
-struct WindowCount {
-    DWORD processId;
-    const wchar_t* windowClass;
-    int count;
-};
-
-BOOL CALLBACK CountClass(HWND wnd, LPARAM param) {
-    auto* search = reinterpret_cast<WindowCount*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(wnd, &owner);
-    if (owner == search->processId && ClassName(wnd) == search->windowClass) ++search->count;
-    return TRUE;
-}
-
 // Every Options window of the process, shown or not.
 int OptionsWindows(const KestrelProcess& kestrel) {
-    WindowCount search{kestrel.ProcessId(), ids::fmOptions::kWindowClass, 0};
-    ::EnumWindows(CountClass, reinterpret_cast<LPARAM>(&search));
-    return search.count;
+    return static_cast<int>(kestrel.TopLevels(ids::fmOptions::kWindowClass, false).size());
 }
 
 class TrayWhileModal : public TrayTest {};
 
 TEST_F(TrayWhileModal, ClicksOnTheIconBringOptionsForwardAndNothingElse) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    PickMenuItem(menu, MenuItem::Options);
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Options));
     HWND options = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (options = kestrel_.FindTopLevel(ids::fmOptions::kWindowClass)) != nullptr; }));
     ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));

@@ -1,8 +1,11 @@
-// The About window opened from the main window's About button, as a user meets it: its layout,
-// its texts and help list read from outside, the modal showing, and the ways to close it.
+// The About window as a user meets it: opened modal from the main window's About button (its
+// layout, its texts and help list read from outside, the ways to close it), and modeless from the
+// notification-area menu, alone while the main window sits in the tray, one window at most.
+#include "about/fmAbout_ids.h"
 #include "about/help_text.h"
-#include "tests/e2e/about_helpers.h"
+#include "app/fmMain_ids.h"
 #include "tests/e2e/pixels.h"
+#include "tests/e2e/tray_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,41 @@
 
 namespace kestrel::e2e {
 namespace {
+
+// The About window of that Kestrel, if one is shown.
+HWND FindAbout(const KestrelProcess& kestrel) { return kestrel.FindTopLevel(ids::fmAbout::kWindowClass); }
+
+// Every About window of that Kestrel, shown or not.
+std::vector<HWND> AllAboutWindows(const KestrelProcess& kestrel) {
+    return kestrel.TopLevels(ids::fmAbout::kWindowClass, false);
+}
+
+HWND WaitForAbout(const KestrelProcess& kestrel) {
+    HWND about = nullptr;
+    WaitFor([&] { return (about = FindAbout(kestrel)) != nullptr; });
+    return about;
+}
+
+bool WaitForAboutGone(const KestrelProcess& kestrel) {
+    return WaitFor([&] { return AllAboutWindows(kestrel).empty(); });
+}
+
+// The items of a list box of another process. Wine answers LB_GETTEXT in UTF-16 whatever the
+// caller's character set, so ask for the wide text with room to spare.
+std::vector<std::wstring> ListItems(HWND list) {
+    std::vector<std::wstring> items;
+    DWORD_PTR count = 0;
+    if (!::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count)) return items;
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        std::wstring text(4096, L'\0');
+        DWORD_PTR length = 0;
+        ::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                              &length);
+        text.resize(static_cast<LRESULT>(length) == LB_ERR ? 0 : static_cast<size_t>(length));
+        items.push_back(text);
+    }
+    return items;
+}
 
 using AboutWindow = KestrelTest;
 using AboutWindowAt144Dpi = KestrelTest;
@@ -189,7 +227,9 @@ void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
 void ExpectDrawnAsLaidOut(HWND about) {
     // The icon at its own 32 x 32 pixels in the top-left corner of the icon box.
     RECT box = WindowRect(Child(about, ids::fmAbout::kPicture1));
-    EXPECT_TRUE(ScreenShows(RECT{box.left, box.top, box.left + 32, box.top + 32}, IconImage(ProgramIcon(32), 32, ::GetSysColor(COLOR_BTNFACE)))) << "icon";
+    EXPECT_TRUE(ScreenShows(RECT{box.left, box.top, box.left + 32, box.top + 32},
+                            IconImage(ProgramIcon(32), 32, ::GetSysColor(COLOR_BTNFACE))))
+        << "icon";
 
     struct LabelFont {
         int id;
@@ -210,7 +250,7 @@ void ExpectDrawnAsLaidOut(HWND about) {
         HWND label = Child(about, font.id);
         const RECT r = WindowRect(label);
         const Image expected = LabelPixels(r.right - r.left, r.bottom - r.top, WindowText(label), font.face,
-                                            font.points, font.weight, font.italic, font.family);
+                                           font.points, font.weight, font.italic, font.family);
         EXPECT_TRUE(ScreenShows(r, expected));
     }
 }
@@ -306,6 +346,92 @@ TEST_F(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
         EXPECT_FALSE(::IsWindowEnabled(kestrel_.Main())) << "and stays modal";
     }
     EXPECT_TRUE(kestrel_.Running());
+}
+
+// ---------------------------------------------------------------------------------------------
+// From the notification-area menu
+
+using AboutFromTray = KestrelTest;
+
+// Releases the right button over the icon, as the shell reports it, and clicks an item of the menu
+// that pops up at its place in the menu window (in screen coordinates, as a tracked menu expects).
+bool ChooseFromTrayMenu(const KestrelProcess& kestrel, MenuItem item) {
+    PostShellCallback(kestrel.Main(), WM_RBUTTONUP);
+    HWND menu = WaitForMenu(kestrel);
+    if (!menu) return false;
+    const POINT centre = MenuItemCentre(menu, item);
+    const LPARAM at = MAKELPARAM(centre.x, centre.y);
+    ::PostMessageW(menu, WM_MOUSEMOVE, 0, at);
+    ::PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(menu, WM_LBUTTONUP, 0, at);
+    return WaitFor([&] { return !MenuIsUp(kestrel); }, 5s);
+}
+
+TEST_F(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(MinimizeToTray(kestrel_)) << "the tray icon did not appear";
+
+    for (const bool byCloseBox : {false, true}) {
+        SCOPED_TRACE(byCloseBox ? "closed with the close box" : "closed with OK");
+        ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::About)) << "the tray menu did not appear";
+        HWND about = WaitForAbout(kestrel_);
+        ASSERT_NE(about, nullptr) << "About from the tray menu opens the About window";
+        EXPECT_EQ(WindowText(about), L"About");
+        EXPECT_EQ(kestrel_.TopLevels(), std::vector<HWND>{about}) << "shown alone; the main window stays hidden";
+        EXPECT_TRUE(::IsWindowEnabled(main_)) << "modeless: nothing is disabled";
+        EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr);
+        EXPECT_EQ(ListItems(Child(about, ids::fmAbout::kLstInfo)).size(), 40u);
+        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, ids::fmAbout::kCmdOK); }, 5s));
+
+        if (byCloseBox) {
+            ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            Click(Child(about, ids::fmAbout::kCmdOK));
+        }
+        ASSERT_TRUE(WaitForAboutGone(kestrel_));
+        // The program would end on a quit message of its own; give it the time to arrive.
+        ::Sleep(300);
+        EXPECT_TRUE(kestrel_.Running()) << "closing About never ends the program, also not from the tray";
+        EXPECT_FALSE(::IsWindowVisible(main_)) << "the main window stays in the tray";
+        EXPECT_TRUE(ShellHasIcon(main_)) << "the icon stays up";
+    }
+}
+
+TEST_F(AboutFromTray, OneAboutWindowAtMost) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(MinimizeToTray(kestrel_)) << "the tray icon did not appear";
+    ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::About)) << "the tray menu did not appear";
+    HWND about = WaitForAbout(kestrel_);
+    ASSERT_NE(about, nullptr);
+    HWND list = Child(about, ids::fmAbout::kLstInfo);
+    // A mark a fresh window or a refilled list would not have.
+    SendTo(list, LB_SETTOPINDEX, 5);
+    ASSERT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
+
+    // Asked again from the tray: the open window is shown again, neither created nor filled anew.
+    ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::About)) << "the tray menu did not appear";
+    ::Sleep(300);
+    EXPECT_EQ(AllAboutWindows(kestrel_), std::vector<HWND>{about});
+    EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 5) << "the list was not filled again";
+    EXPECT_EQ(ListItems(list).size(), 40u);
+
+    // Restored, the main window's About button asks for a modal About while the modeless one is
+    // open: the open window comes forward instead, and nothing goes modal.
+    ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::Restore)) << "the tray menu did not appear";
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_) != FALSE; }, 5s));
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main_; }, 5s)) << "the restored window is in front";
+    Click(Child(main_, ids::fmMain::kCmdAbout));
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == about; }, 5s)) << "the open About comes forward";
+    ::Sleep(300);
+    EXPECT_EQ(AllAboutWindows(kestrel_), std::vector<HWND>{about});
+    EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
+    EXPECT_TRUE(::IsWindowEnabled(main_)) << "a window already open modeless does not turn modal";
+
+    Click(Child(about, ids::fmAbout::kCmdOK));
+    ASSERT_TRUE(WaitForAboutGone(kestrel_));
+    EXPECT_TRUE(kestrel_.Running());
+    EXPECT_TRUE(::IsWindowVisible(main_));
+    EXPECT_TRUE(::IsWindowEnabled(main_));
 }
 
 }  // namespace
