@@ -13,6 +13,47 @@
 namespace kestrel::e2e {
 namespace {
 
+// A window of the test process that registers a hot key first, as another program may, and
+// counts the presses it hears.
+class KeyHolder {
+public:
+    KeyHolder(UINT modifiers, UINT key) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &KeyHolder::Proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"Kestrel.TestKeyHolder";
+        ::RegisterClassW(&wc);
+        wnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+        registered_ = wnd_ && ::RegisterHotKey(wnd_, 1, modifiers, key);
+    }
+    KeyHolder(const KeyHolder&) = delete;
+    KeyHolder& operator=(const KeyHolder&) = delete;
+    ~KeyHolder() {
+        if (registered_) ::UnregisterHotKey(wnd_, 1);
+        if (wnd_) ::DestroyWindow(wnd_);
+    }
+    bool Registered() const { return registered_; }
+    int Presses() const { return presses_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            ::SetWindowLongPtrW(wnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<KeyHolder*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+        if (self && message == WM_HOTKEY) {
+            ++self->presses_;
+            return 0;
+        }
+        return ::DefWindowProcW(wnd, message, wParam, lParam);
+    }
+
+    HWND wnd_ = nullptr;
+    bool registered_ = false;
+    int presses_ = 0;
+};
+
 using CaptureKeyHeld = KestrelTest;
 using CaptureKeyTaken = KestrelTest;
 using OptionsArrowKeys = KestrelTest;
