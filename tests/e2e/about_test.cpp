@@ -53,9 +53,6 @@ std::vector<std::wstring> ListItems(HWND list) {
     return items;
 }
 
-using AboutWindow = KestrelTest;
-using AboutWindowAt144Dpi = KestrelTest;
-
 int OnePixel() { return ToTwips(1) + 1; }
 
 std::wstring Wide(std::string_view text) { return std::wstring(text.begin(), text.end()); }
@@ -255,22 +252,25 @@ void ExpectDrawnAsLaidOut(HWND about) {
     }
 }
 
-TEST_F(AboutWindow, LooksAsLaidOut) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    HWND about = OpenFromButton(kestrel_);
-    ASSERT_NE(about, nullptr) << "the About button opens the About window";
-    ExpectLaidOut(kestrel_, about);
-    ExpectDrawnAsLaidOut(about);
-}
+class AboutLayout : public KestrelTest {
+protected:
+    void LooksAsLaidOut() {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        HWND about = OpenFromButton(kestrel_);
+        ASSERT_NE(about, nullptr) << "the About button opens the About window";
+        ExpectLaidOut(kestrel_, about);
+        ExpectDrawnAsLaidOut(about);
+    }
+};
+using AboutWindow = AboutLayout;
+using AboutWindowAt144Dpi = AboutLayout;
+
+TEST_F(AboutWindow, LooksAsLaidOut) { LooksAsLaidOut(); }
 
 // On a scaled display the layout grows with the DPI; the icon keeps its own 32 x 32 pixels.
 TEST_F(AboutWindowAt144Dpi, LooksAsLaidOut) {
     ASSERT_EQ(ScreenDpi(), 144);
-    ASSERT_NO_FATAL_FAILURE(Start());
-    HWND about = OpenFromButton(kestrel_);
-    ASSERT_NE(about, nullptr);
-    ExpectLaidOut(kestrel_, about);
-    ExpectDrawnAsLaidOut(about);
+    LooksAsLaidOut();
 }
 
 TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {

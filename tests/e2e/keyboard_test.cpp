@@ -206,8 +206,7 @@ TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
     EXPECT_TRUE(WaitFor([&] { return DialogPixel(dialog, 3900, 1267) == RGB(255, 255, 255); }, 3s));
     ExpectSizeControlsEnabled(dialog, true);
 
-    Click(Child(dialog, opt::kCmdOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(PressOK(dialog));
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"2");
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtDest), L"1");
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtOrientation), L"L");

@@ -125,8 +125,7 @@ TEST_F(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
         const TwipsBox square = ThumbBox(dialog, opt::kRectBackground);
         EXPECT_LE(thumb.left + thumb.width, square.left + square.width + OnePixelTwips());
         EXPECT_LE(thumb.top + thumb.height, square.top + square.height + OnePixelTwips());
-        ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+        ASSERT_TRUE(CloseDialog(dialog));
     }
     EXPECT_TRUE(kestrel_.Running());
 }
@@ -307,8 +306,7 @@ TEST_F(OptionsOK, WritesTheFourFieldsAndCloses) {
     ClickAndSync(dialog, opt::kOptClipboard);
     ASSERT_FALSE(::IsWindowEnabled(Child(dialog, opt::kTxtPercent)));
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"1") << "nothing is written before OK";
-    Click(Child(dialog, opt::kCmdOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(PressOK(dialog));
     EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"2", L"2", L"L", L"37"})) << "written even for the clipboard";
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
 
@@ -323,8 +321,7 @@ TEST_F(OptionsOK, WritesTheFourFieldsAndCloses) {
     Click(Child(dialog, opt::kOptPrinter));
     Click(Child(dialog, opt::kOptPortrait));
     Click(Child(dialog, opt::kCmdSpinUp));
-    Click(Child(dialog, opt::kCmdOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(PressOK(dialog));
     EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L" 38"}))
         << "the spin text, sign position and all";
 }
@@ -333,8 +330,7 @@ TEST_F(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
     TypeInto(Child(dialog, opt::kTxtPercent), L"150");
     Sync(dialog);
-    Click(Child(dialog, opt::kCmdOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(PressOK(dialog));
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent), L"100") << "corrected before OK copied it";
     EXPECT_EQ(bells->AtLeast(1), 1);
 
@@ -342,8 +338,7 @@ TEST_F(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {
     ASSERT_NE(dialog, nullptr);
     TypeInto(Child(dialog, opt::kTxtPercent), L"50abc");
     Sync(dialog);
-    Click(Child(dialog, opt::kCmdOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    ASSERT_TRUE(PressOK(dialog));
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent), L"50abc") << "kept as typed";
     EXPECT_EQ(bells->Settled(), 1);
 }

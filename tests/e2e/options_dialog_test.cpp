@@ -263,8 +263,7 @@ void CheckSpecifiedCases(const KestrelProcess& kestrel) {
         // The first control in tab order that takes the focus: the selected option of the first pair.
         EXPECT_EQ(FocusOf(dialog), Child(dialog, c.screen ? opt::kOptScreen : opt::kOptWindow));
 
-        ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+        ASSERT_TRUE(CloseDialog(dialog));
         EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; })) << "modal show ended";
     }
 }

@@ -38,8 +38,7 @@ TEST_F(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
     ASSERT_LE(shown.size(), kFieldLength) << "the stored text is shown whole";
     EXPECT_EQ(shown, std::wstring(stored.begin(), stored.begin() + kFieldLength));
 
-    ::PostMessageW(dialog, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "Options did not close";
+    EXPECT_TRUE(CloseDialog(dialog, WM_CLOSE)) << "Options did not close";
     EXPECT_TRUE(Responsive(main_));
     std::printf(
         "[ INFO     ] Options with a 1 MiB Percent: open %lld ms, closed %lld ms after\n",
@@ -51,8 +50,7 @@ TEST_F(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
     // OK takes the text as the field shows it.
     dialog = OpenOptions(kestrel_);
     ASSERT_NE(dialog, nullptr);
-    Click(Child(dialog, opt::kCmdOK));
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    EXPECT_TRUE(PressOK(dialog));
     const std::wstring kept = Field(main_, ids::fmMain::kTxtPercent);
     ASSERT_LE(kept.size(), kFieldLength);
     EXPECT_EQ(kept, std::wstring(stored.begin(), stored.begin() + kFieldLength));
@@ -77,8 +75,7 @@ TEST_F(OptionsSizeField, APasteOrTypingStopsAt32Characters) {
     TypeInto(field, forty);
     Sync(dialog);
     EXPECT_EQ(WindowText(field), forty.substr(0, kFieldLength)) << "typing stops at the limit";
-    ::PostMessageW(dialog, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+    EXPECT_TRUE(CloseDialog(dialog, WM_CLOSE));
     EXPECT_TRUE(kestrel_.Running());
 }
 

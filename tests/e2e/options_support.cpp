@@ -144,6 +144,16 @@ COLORREF DialogPixel(HWND dialog, double xTwips, double yTwips) {
                        origin.top + static_cast<int>(yTwips * dpi / 1440.0));
 }
 
+bool PressOK(HWND dialog) {
+    Click(Child(dialog, opt::kCmdOK));
+    return WaitFor([&] { return !::IsWindow(dialog); });
+}
+
+bool CloseDialog(HWND dialog, UINT message) {
+    ::PostMessageW(dialog, message, message == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
+    return WaitFor([&] { return !::IsWindow(dialog); });
+}
+
 BellCounter::BellCounter() {
     dir_ = "/tmp/kestrel-bells-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
     ::CreateDirectoryA(DosPath("").c_str(), nullptr);

@@ -40,6 +40,11 @@ HWND OpenOptions(const KestrelProcess& kestrel, const wchar_t* scope, const wcha
 
 bool IsChecked(HWND option);
 
+// Clicks OK; true once the dialog is gone.
+bool PressOK(HWND dialog);
+// Closes the dialog as its close box does (or with WM_CLOSE); true once it is gone.
+bool CloseDialog(HWND dialog, UINT message = WM_SYSCOMMAND);
+
 // Where `control` lies relative to the client area of the dialog.
 TwipsBox InDialog(HWND dialog, HWND control);
 
