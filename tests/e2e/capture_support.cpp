@@ -51,13 +51,7 @@ ClipboardPicture ReadClipboardPicture() {
         result.image.width = info.bmWidth;
         result.image.height = info.bmHeight;
         result.image.pixels.resize(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
-        BITMAPINFO request{};
-        request.bmiHeader.biSize = sizeof request.bmiHeader;
-        request.bmiHeader.biWidth = info.bmWidth;
-        request.bmiHeader.biHeight = -info.bmHeight;
-        request.bmiHeader.biPlanes = 1;
-        request.bmiHeader.biBitCount = 32;
-        request.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO request = TopDown32BitInfo(info.bmWidth, info.bmHeight);
         HDC screen = ::GetDC(nullptr);
         HDC dc = ::CreateCompatibleDC(screen);
         HPALETTE previous = palette ? ::SelectPalette(dc, palette, FALSE) : nullptr;

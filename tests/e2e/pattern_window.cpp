@@ -61,8 +61,9 @@ PatternWindow::PatternWindow(Kind kind, struct Pattern pattern, const std::vecto
         logical->palVersion = 0x300;
         logical->palNumEntries = static_cast<WORD>(palette.size());
         for (size_t i = 0; i < palette.size(); ++i) {
-            logical->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(palette[i] >> 16),
-                                                   static_cast<BYTE>(palette[i] >> 8), static_cast<BYTE>(palette[i]), 0};
+            logical->palPalEntry[i] =
+                PALETTEENTRY{static_cast<BYTE>(palette[i] >> 16), static_cast<BYTE>(palette[i] >> 8),
+                             static_cast<BYTE>(palette[i]), 0};
         }
         palette_ = ::CreatePalette(logical);
     }
@@ -162,13 +163,7 @@ void PatternWindow::Paint(HDC dc) const {
         ::RealizePalette(dc);
     }
     const Image& image = pattern_.image;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitInfo(image.width, image.height);
     ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(image.width), static_cast<DWORD>(image.height), 0, 0, 0,
                         static_cast<UINT>(image.height), image.pixels.data(), &info, DIB_RGB_COLORS);
     if (previous) ::SelectPalette(dc, previous, FALSE);

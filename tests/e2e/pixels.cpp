@@ -11,8 +11,7 @@ std::string Describe(Pixel p) {
            std::to_string(p & 0xFF) + ")";
 }
 
-Image Render(int width, int height, COLORREF background, const std::function<void(HDC, HDC)>& paint) {
-    Image out{width, height, {}};
+BITMAPINFO TopDown32BitInfo(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -20,6 +19,12 @@ Image Render(int width, int height, COLORREF background, const std::function<voi
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+Image Render(int width, int height, COLORREF background, const std::function<void(HDC, HDC)>& paint) {
+    Image out{width, height, {}};
+    BITMAPINFO info = TopDown32BitInfo(width, height);
     void* bits = nullptr;
     HDC screen = ::GetDC(nullptr);
     HDC dc = ::CreateCompatibleDC(screen);
@@ -46,9 +51,8 @@ Image Render(int width, int height, COLORREF background, const std::function<voi
 Image ScreenImage(const RECT& rect) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    return Render(width, height, RGB(0, 0, 0), [&](HDC dc, HDC screen) {
-        ::BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    });
+    return Render(width, height, RGB(0, 0, 0),
+                  [&](HDC dc, HDC screen) { ::BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY); });
 }
 
 Image IconImage(HICON icon, int size, COLORREF background) {
@@ -87,8 +91,9 @@ std::string Differences(const Image& expected, const Image& actual, int dx, int 
             if (outside || expected.At(x, y) != actual.At(x + dx, y + dy)) {
                 std::ostringstream text;
                 text << CountDifferences(expected, actual, dx, dy) << " of " << expected.pixels.size()
-                     << " pixels differ; the first at (" << x << "," << y << "): expected " << Describe(expected.At(x, y))
-                     << ", got " << (outside ? std::string("nothing") : Describe(actual.At(x + dx, y + dy)));
+                     << " pixels differ; the first at (" << x << "," << y << "): expected "
+                     << Describe(expected.At(x, y)) << ", got "
+                     << (outside ? std::string("nothing") : Describe(actual.At(x + dx, y + dy)));
                 return text.str();
             }
         }
@@ -128,8 +133,10 @@ std::wstring MessageBoxIconKind(HWND box) {
     if (!iconControl) return L"no icon";
     ::Sleep(300);  // let it paint
     const Image shown = ScreenImage(WindowRect(iconControl));
-    const std::pair<const wchar_t*, LPCWSTR> kinds[] = {
-        {L"information", IDI_INFORMATION}, {L"warning", IDI_WARNING}, {L"error", IDI_ERROR}, {L"question", IDI_QUESTION}};
+    const std::pair<const wchar_t*, LPCWSTR> kinds[] = {{L"information", IDI_INFORMATION},
+                                                        {L"warning", IDI_WARNING},
+                                                        {L"error", IDI_ERROR},
+                                                        {L"question", IDI_QUESTION}};
     std::wstring best = L"unrecognised";
     int fewest = 1 << 30;
     for (const auto& [name, id] : kinds) {

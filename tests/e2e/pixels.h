@@ -33,6 +33,8 @@ struct Image {
     }
 };
 
+// The header of a top-down 32-bit image of that size, the layout Image keeps.
+BITMAPINFO TopDown32BitInfo(int width, int height);
 // Draws through `paint(dc, screenDc)` into a 32-bit bitmap filled with `background` first.
 Image Render(int width, int height, COLORREF background, const std::function<void(HDC, HDC)>& paint);
 // What the screen shows in `rect`.
