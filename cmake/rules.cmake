@@ -24,17 +24,10 @@ set(KESTREL_RULES_SOURCES
 )
 
 set(KESTREL_HOST_TEST_SOURCES
-  ${KESTREL_RULES_ROOT}/tests/host/leading_number_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/setting_codes_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/capture_size_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/capture_target_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/window_area_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/settings_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/capture_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/page_fit_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/preview_rules_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/tray_rules_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/key_repeat_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/region_rules_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/scale_units_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/app_test.cpp
+  ${KESTREL_RULES_ROOT}/tests/host/toolkit_test.cpp
   ${KESTREL_RULES_ROOT}/tests/host/help_text_test.cpp
-  ${KESTREL_RULES_ROOT}/tests/host/handle_bits_test.cpp
 )
