@@ -4,26 +4,25 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "settings/leading_number.h"
 #include "settings/preview_rules.h"
+#include "tests/fuzz/require.h"
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
+// 15 digits of a number near the top of the double range round up past it and read back as
+// infinity.
+bool NearTheTop(double value) { return std::fabs(value) > 1.79769313486231e308; }
 
-// 15 digits of a step from the top of the double range round up past it and read back as infinity.
 void CheckSpinResult(const std::optional<std::string>& result, double value) {
     if (!result) return;
     Require(!result->empty());
     Require((*result)[0] == ' ' || (*result)[0] == '-');
-    Require(std::isfinite(kestrel::LeadingNumber(*result)) || std::fabs(value) > 1.79769313486231e308);
+    Require(std::isfinite(kestrel::LeadingNumber(*result)) || NearTheTop(value));
 }
 
 void CheckGeometry(const std::optional<kestrel::PreviewGeometry>& rect) {
@@ -49,12 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::isfinite(value)) {
         const std::string written = kestrel::FormatSpinNumber(value);
         const double back = kestrel::LeadingNumber(written);
-        if (std::isfinite(back)) {
-            Require(std::fabs(back - value) <= 1e-14 * std::fabs(value) + 1e-300);
-        } else {
-            // 15 digits of DBL_MAX round up past it.
-            Require(std::fabs(value) > 1.79769313486231e308);
-        }
+        Require(std::isfinite(back) ? std::fabs(back - value) <= 1e-14 * std::fabs(value) + 1e-300 : NearTheTop(value));
     }
 
     const auto up = kestrel::SpinUp(text);
@@ -66,17 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const kestrel::LostFocusResult clamp = kestrel::ClampPercentText(text);
     Require(clamp.beep == clamp.replacement.has_value());
-    if (clamp.replacement) {
-        Require(*clamp.replacement == "1" || *clamp.replacement == "100");
-    } else {
-        Require(value >= 1.0 && value <= 100.0);
-    }
+    Require(clamp.replacement ? *clamp.replacement == "1" || *clamp.replacement == "100"
+                              : value >= 1.0 && value <= 100.0);
 
     for (int flags = 0; flags < 8; ++flags) {
         const bool entireScreen = (flags & 1) != 0;
-        const bool printer = (flags & 2) != 0;
-        const bool portrait = (flags & 4) != 0;
-        const kestrel::PagePreview preview = kestrel::ComputePagePreview(entireScreen, printer, portrait, text);
+        const kestrel::PagePreview preview = kestrel::ComputePagePreview(entireScreen, flags & 2, flags & 4, text);
         Require(preview.screenThumbVisible != preview.windowThumbVisible);
         Require(!(preview.landscapePageVisible && preview.portraitPageVisible));
         Require(entireScreen ? preview.screenThumbGeometry.has_value() : preview.windowThumbGeometry.has_value());

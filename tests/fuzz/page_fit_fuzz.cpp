@@ -5,17 +5,13 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "capture/page_fit.h"
+#include "tests/fuzz/require.h"
 #include "toolkit/run_time_error.h"
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
 
 // A driver whose answers are all taken from the input.
 class FuzzedPrinter : public kestrel::FittedPrinter {

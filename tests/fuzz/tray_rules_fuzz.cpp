@@ -9,15 +9,8 @@
 #include <string>
 
 #include "app/tray_rules.h"
+#include "tests/fuzz/require.h"
 #include "toolkit/run_time_error.h"
-
-namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);

@@ -5,18 +5,14 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <limits>
+#include <algorithm>
 #include <optional>
 
 #include "capture/window_area.h"
+#include "tests/fuzz/require.h"
 #include "toolkit/run_time_error.h"
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
 
 kestrel::ScreenRect ConsumeRect(FuzzedDataProvider& input) {
     return kestrel::ScreenRect{input.ConsumeIntegral<std::int32_t>(), input.ConsumeIntegral<std::int32_t>(),
@@ -26,33 +22,23 @@ kestrel::ScreenRect ConsumeRect(FuzzedDataProvider& input) {
 // An edge a few pixels from `edge`, kept inside 32 bits.
 std::int32_t Near(std::int32_t edge, FuzzedDataProvider& input) {
     const std::int64_t moved = static_cast<std::int64_t>(edge) + input.ConsumeIntegralInRange(-16, 16);
-    if (moved < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    if (moved > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(moved);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(moved, INT32_MIN, INT32_MAX));
 }
 
-bool Fits(std::int64_t value) {
-    return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
-}
+bool Fits(std::int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const kestrel::ScreenRect window = ConsumeRect(input);
-    // Bounds near the window's own edges are where the decisions lie; wholly random ones rarely get
-    // there.
+    // No bounds, random ones, or bounds near the window's own edges, where the decisions lie.
     std::optional<kestrel::ScreenRect> frame;
-    switch (input.ConsumeIntegralInRange(0, 2)) {
-    case 1:
-        frame = ConsumeRect(input);
-        break;
-    case 2:
+    const int bounds = input.ConsumeIntegralInRange(0, 2);
+    if (bounds == 1) frame = ConsumeRect(input);
+    if (bounds == 2) {
         frame = kestrel::ScreenRect{Near(window.left, input), Near(window.top, input), Near(window.right, input),
                                     Near(window.bottom, input)};
-        break;
-    default:
-        break;
     }
     const double scale = input.ConsumeBool() ? 1.0 : input.ConsumeFloatingPoint<double>();
 
