@@ -1,64 +1,60 @@
-// The About window as a user meets it: opened modal from the main window's About button (its
-// layout, its texts and help list read from outside, the ways to close it), and modeless from the
-// notification-area menu, alone while the main window sits in the tray, one window at most.
+// The About window as a user meets it: modal from the main window's About button (its layout,
+// texts, help list and the ways to close it), and modeless from the tray menu, one window at most.
 #include "about/fmAbout_ids.h"
 #include "about/help_text.h"
 #include "app/fmMain_ids.h"
+#include "toolkit/handles.h"
+#include "tests/e2e/layout_support.h"
 #include "tests/e2e/pixels.h"
 #include "tests/e2e/tray_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cwctype>
 #include <string>
 #include <vector>
 
 namespace kestrel::e2e {
 namespace {
 
-// The About window of that Kestrel, if one is shown.
-HWND FindAbout(const KestrelProcess& kestrel) { return kestrel.FindTopLevel(ids::fmAbout::kWindowClass); }
+namespace about_ids = ids::fmAbout;
 
-// Every About window of that Kestrel, shown or not.
-std::vector<HWND> AllAboutWindows(const KestrelProcess& kestrel) {
-    return kestrel.TopLevels(ids::fmAbout::kWindowClass, false);
+HWND FindAbout(const KestrelProcess& k) { return k.FindTopLevel(about_ids::kWindowClass); }
+HWND WaitForAbout(const KestrelProcess& k) {
+    return WaitFor([&] { return FindAbout(k); }) ? FindAbout(k) : nullptr;
+}
+// Shown or not.
+std::vector<HWND> AllAboutWindows(const KestrelProcess& k) { return k.TopLevels(about_ids::kWindowClass, false); }
+bool WaitForAboutGone(const KestrelProcess& k) {
+    return WaitFor([&] { return AllAboutWindows(k).empty(); });
 }
 
-HWND WaitForAbout(const KestrelProcess& kestrel) {
-    HWND about = nullptr;
-    WaitFor([&] { return (about = FindAbout(kestrel)) != nullptr; });
-    return about;
+HWND OpenFromButton(const KestrelProcess& kestrel) {
+    Click(Child(kestrel.Main(), ids::fmMain::kCmdAbout));
+    return WaitForAbout(kestrel);
 }
 
-bool WaitForAboutGone(const KestrelProcess& kestrel) {
-    return WaitFor([&] { return AllAboutWindows(kestrel).empty(); });
+// OK, or the close box as the system menu reports it.
+void CloseAbout(HWND about, bool byCloseBox) {
+    if (byCloseBox) ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (!byCloseBox) Click(Child(about, about_ids::kCmdOK));
 }
 
-// The items of a list box of another process. Wine answers LB_GETTEXT in UTF-16 whatever the
-// caller's character set, so ask for the wide text with room to spare.
+// Wine answers LB_GETTEXT in UTF-16 whatever the caller's character set: ask for the wide text,
+// with room to spare.
 std::vector<std::wstring> ListItems(HWND list) {
-    std::vector<std::wstring> items;
-    DWORD_PTR count = 0;
-    if (!::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count)) return items;
-    for (DWORD_PTR i = 0; i < count; ++i) {
+    std::vector<std::wstring> items(static_cast<size_t>(std::max<LRESULT>(SendTo(list, LB_GETCOUNT), 0)));
+    for (size_t i = 0; i < items.size(); ++i) {
         std::wstring text(4096, L'\0');
-        DWORD_PTR length = 0;
-        ::SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
-                              &length);
-        text.resize(static_cast<LRESULT>(length) == LB_ERR ? 0 : static_cast<size_t>(length));
-        items.push_back(text);
+        const LRESULT length = SendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        items[i] = text.substr(0, length == LB_ERR ? 0 : static_cast<size_t>(length));
     }
     return items;
 }
 
-int OnePixel() { return ToTwips(1) + 1; }
-
-std::wstring Wide(std::string_view text) { return std::wstring(text.begin(), text.end()); }
-
-// The help list as the user has to see it. The COPYRIGHT and AUTHOR lines are the program's own
-// wording, so those eight come from the program's help text; everything else is fixed here.
+// The help list as the user has to see it. The COPYRIGHT and AUTHOR paragraphs are the program's
+// own wording, so those eight lines come from the program's help text.
 std::vector<std::wstring> ExpectedHelpList() {
     std::vector<std::wstring> items = {
         L"INSTRUCTIONS",
@@ -91,175 +87,92 @@ std::vector<std::wstring> ExpectedHelpList() {
         L"a printer.",
         L" ",
         L"COPYRIGHT",
+        L" ",
+        L"AUTHOR",
     };
-    for (std::size_t i = 30; i < 34; ++i) items.push_back(Wide(HelpItems()[i]));
-    items.push_back(L" ");
-    items.push_back(L"AUTHOR");
-    for (std::size_t i = 36; i < 40; ++i) items.push_back(Wide(HelpItems()[i]));
+    for (size_t i : {30, 31, 32, 33, 36, 37, 38, 39}) {
+        items.insert(items.begin() + i, std::wstring(HelpItems()[i].begin(), HelpItems()[i].end()));
+    }
     return items;
 }
 
-HWND OpenFromButton(const KestrelProcess& kestrel) {
-    Click(Child(kestrel.Main(), ids::fmMain::kCmdAbout));
-    return WaitForAbout(kestrel);
-}
-
-struct TwipsBox {
-    int left;
-    int top;
-    int width;
-    int height;
+struct LabelFont {
+    int id;
+    const wchar_t* face;
+    double points;
+    int weight;
+    bool italic;
+    BYTE family;
 };
 
-// A control's rectangle in twips, relative to the About window's client area.
-TwipsBox TwipsOf(HWND about, HWND control) {
-    const RECT origin = ClientRectOnScreen(about);
-    const RECT r = WindowRect(control);
-    return {ToTwips(r.left - origin.left), ToTwips(r.top - origin.top), ToTwips(r.right - r.left),
-            ToTwips(r.bottom - r.top)};
-}
-
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(::towlower(c));
-    return text;
-}
-
-// What a left-aligned label of that size shows with that font, on the dialog face colour.
-Image LabelPixels(int width, int height, const std::wstring& text, const wchar_t* face, double points, int weight,
-                  bool italic, BYTE family) {
-    return Render(width, height, ::GetSysColor(COLOR_BTNFACE), [&](HDC memory, HDC) {
-        RECT all{0, 0, width, height};
+// What a left-aligned label shows in that font, on the dialog face colour.
+Image LabelPixels(HWND label, const LabelFont& f) {
+    const RECT r = WindowRect(label);
+    const std::wstring text = WindowText(label);
+    return Render(r.right - r.left, r.bottom - r.top, ::GetSysColor(COLOR_BTNFACE), [&](HDC memory, HDC) {
         LOGFONTW lf{};
-        lf.lfHeight = -static_cast<LONG>(std::lround(points * ScreenDpi() / 72.0));
-        lf.lfWeight = weight;
-        lf.lfItalic = italic;
+        lf.lfHeight = -static_cast<LONG>(std::lround(f.points * ScreenDpi() / 72.0));
+        lf.lfWeight = f.weight;
+        lf.lfItalic = f.italic;
         lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfPitchAndFamily = family;
-        lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-        HFONT font = ::CreateFontIndirectW(&lf);
-        HGDIOBJ old = ::SelectObject(memory, font);
+        lf.lfPitchAndFamily = f.family;
+        lstrcpynW(lf.lfFaceName, f.face, LF_FACESIZE);
+        const UniqueFont font{::CreateFontIndirectW(&lf)};
+        const SelectionScope selected(memory, font.get());
         ::SetTextColor(memory, ::GetSysColor(COLOR_WINDOWTEXT));
         ::SetBkColor(memory, ::GetSysColor(COLOR_BTNFACE));
+        RECT all{0, 0, r.right - r.left, r.bottom - r.top};
         ::DrawTextW(memory, text.c_str(), -1, &all, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX);
-        ::SelectObject(memory, old);
-        ::DeleteObject(font);
     });
 }
 
-struct ControlLayout {
-    int id;
-    const wchar_t* windowClass;
-    const wchar_t* text;  // nullptr: no text to check
-    TwipsBox box;
-};
+const wchar_t kTagLine[] = L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP";
 
-const ControlLayout kLayout[] = {
-    {ids::fmAbout::kPicture1, nullptr, nullptr, {120, 240, 615, 615}},
-    {ids::fmAbout::kLabel1, L"static", L"Kestrel", {840, 120, 2295, 735}},
-    {ids::fmAbout::kLblverLabel, L"static", L"  Version:", {4320, 210, 720, 240}},
-    {ids::fmAbout::kLabel3, L"static", L"  0.4.1", {4395, 450, 585, 225}},
-    {ids::fmAbout::kLabel2,
-     L"static",
-     L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP",
-     {120, 840, 5775, 255}},
-    {ids::fmAbout::kLstInfo, L"listbox", nullptr, {90, 1350, 5865, 1035}},
-    {ids::fmAbout::kCmdOK, L"button", L"OK", {2640, 2520, 735, 375}},
-};
-
-void ExpectLaidOut(const KestrelProcess& kestrel, HWND about) {
-    EXPECT_EQ(WindowText(about), L"About");
-    RECT client{};
-    ::GetClientRect(about, &client);
-    EXPECT_NEAR(ToTwips(client.right), 6075, OnePixel());
-    EXPECT_NEAR(ToTwips(client.bottom), 2940, OnePixel());
-
-    const LONG_PTR style = ::GetWindowLongPtrW(about, GWL_STYLE);
-    EXPECT_TRUE(style & WS_CAPTION);
-    EXPECT_TRUE(style & WS_SYSMENU) << "the close box";
-    EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
-    EXPECT_FALSE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_TRUE(::GetWindowLongPtrW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "listed in the taskbar";
-    EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr) << "callers give no owner";
-
-    const RECT window = WindowRect(about);
-    EXPECT_NEAR((window.left + window.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 2) << "centred on the screen";
-    EXPECT_NEAR((window.top + window.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 2);
-
-    for (const ControlLayout& expected : kLayout) {
-        SCOPED_TRACE(expected.id);
-        HWND control = Child(about, expected.id);
-        ASSERT_NE(control, nullptr);
-        EXPECT_TRUE(::IsWindowVisible(control));
-        if (expected.windowClass) EXPECT_EQ(Lower(ClassName(control)), expected.windowClass);
-        if (expected.text) EXPECT_EQ(WindowText(control), expected.text);
-        const TwipsBox box = TwipsOf(about, control);
-        EXPECT_NEAR(box.left, expected.box.left, OnePixel());
-        EXPECT_NEAR(box.top, expected.box.top, OnePixel());
-        EXPECT_NEAR(box.width, expected.box.width, OnePixel());
-        EXPECT_NEAR(box.height, expected.box.height, OnePixel());
-    }
-
-    // The rule: one pixel high, from the left edge across 6000 twips at 1200 twips down.
-    HWND line = Child(about, ids::fmAbout::kLine1);
-    ASSERT_NE(line, nullptr);
-    const TwipsBox rule = TwipsOf(about, line);
-    EXPECT_NEAR(rule.left, 0, OnePixel());
-    EXPECT_NEAR(rule.top, 1200, OnePixel());
-    EXPECT_NEAR(rule.width, 6000, OnePixel());
-    const RECT lineRect = WindowRect(line);
-    EXPECT_EQ(lineRect.bottom - lineRect.top, 1);
-
-    // Keyboard: OK has the focus, Tab goes on to the list and back to OK; the icon box does nothing
-    // and takes no focus.
-    HWND ok = Child(about, ids::fmAbout::kCmdOK);
-    HWND list = Child(about, ids::fmAbout::kLstInfo);
-    EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s)) << "OK has the focus";
-    EXPECT_EQ(::GetNextDlgTabItem(about, ok, FALSE), list);
-    EXPECT_EQ(::GetNextDlgTabItem(about, list, FALSE), ok);
-    EXPECT_FALSE(::GetWindowLongPtrW(Child(about, ids::fmAbout::kPicture1), GWL_STYLE) & WS_TABSTOP);
-    EXPECT_FALSE(::GetWindowLongPtrW(ok, GWL_STYLE) & BS_DEFPUSHBUTTON) << "OK is not the window's default button";
-}
-
-void ExpectDrawnAsLaidOut(HWND about) {
-    // The icon at its own 32 x 32 pixels in the top-left corner of the icon box.
-    RECT box = WindowRect(Child(about, ids::fmAbout::kPicture1));
-    EXPECT_TRUE(ScreenShows(RECT{box.left, box.top, box.left + 32, box.top + 32},
-                            IconImage(ProgramIcon(32), 32, ::GetSysColor(COLOR_BTNFACE))))
-        << "icon";
-
-    struct LabelFont {
-        int id;
-        const wchar_t* face;
-        double points;
-        int weight;
-        bool italic;
-        BYTE family;
-    };
-    const LabelFont fonts[] = {
-        {ids::fmAbout::kLabel1, L"Times New Roman", 27.75, FW_BOLD, true, DEFAULT_PITCH | FF_ROMAN},
-        {ids::fmAbout::kLabel2, L"Times New Roman", 9.75, FW_NORMAL, true, DEFAULT_PITCH | FF_ROMAN},
-        {ids::fmAbout::kLblverLabel, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
-        {ids::fmAbout::kLabel3, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
-    };
-    for (const LabelFont& font : fonts) {
-        SCOPED_TRACE(font.id);
-        HWND label = Child(about, font.id);
-        const RECT r = WindowRect(label);
-        const Image expected = LabelPixels(r.right - r.left, r.bottom - r.top, WindowText(label), font.face,
-                                           font.points, font.weight, font.italic, font.family);
-        EXPECT_TRUE(ScreenShows(r, expected));
-    }
-}
-
+// Both layout suites run this body; at 144 dpi the layout grows, the icon keeps its 32 x 32 pixels.
 class AboutLayout : public KestrelTest {
 protected:
     void LooksAsLaidOut() {
         ASSERT_NO_FATAL_FAILURE(Start());
         HWND about = OpenFromButton(kestrel_);
         ASSERT_NE(about, nullptr) << "the About button opens the About window";
-        ExpectLaidOut(kestrel_, about);
-        ExpectDrawnAsLaidOut(about);
+        ExpectFixedWindow(about, L"About", 6075, 2940);
+        EXPECT_TRUE(::GetWindowLongPtrW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "listed in the taskbar";
+        ExpectControls(about, {
+                                  {about_ids::kPicture1, nullptr, nullptr, {120, 240, 615, 615}},
+                                  {about_ids::kLabel1, L"Static", L"Kestrel", {840, 120, 2295, 735}},
+                                  {about_ids::kLblverLabel, L"Static", L"  Version:", {4320, 210, 720, 240}},
+                                  {about_ids::kLabel3, L"Static", L"  0.4.1", {4395, 450, 585, 225}},
+                                  {about_ids::kLabel2, L"Static", kTagLine, {120, 840, 5775, 255}},
+                                  {about_ids::kLstInfo, L"ListBox", nullptr, {90, 1350, 5865, 1035}},
+                                  {about_ids::kCmdOK, L"Button", L"OK", {2640, 2520, 735, 375}},
+                                  {about_ids::kLine1, nullptr, nullptr, {0, 1200, 6000, ToTwips(1)}},
+                              });
+        const RECT rule = WindowRect(Child(about, about_ids::kLine1));
+        EXPECT_EQ(rule.bottom - rule.top, 1) << "the rule is one pixel high";
+
+        // OK has the focus, Tab goes on to the list and back; the icon box takes no focus.
+        HWND ok = Child(about, about_ids::kCmdOK);
+        HWND list = Child(about, about_ids::kLstInfo);
+        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s)) << "OK has the focus";
+        EXPECT_EQ(::GetNextDlgTabItem(about, ok, FALSE), list);
+        EXPECT_EQ(::GetNextDlgTabItem(about, list, FALSE), ok);
+        EXPECT_FALSE(::GetWindowLongPtrW(Child(about, about_ids::kPicture1), GWL_STYLE) & WS_TABSTOP);
+        EXPECT_FALSE(::GetWindowLongPtrW(ok, GWL_STYLE) & BS_DEFPUSHBUTTON) << "OK is not the window's default button";
+
+        const RECT icon = WindowRect(Child(about, about_ids::kPicture1));
+        EXPECT_TRUE(ScreenShows(RECT{icon.left, icon.top, icon.left + 32, icon.top + 32},
+                                IconImage(ProgramIcon(32), 32, ::GetSysColor(COLOR_BTNFACE))))
+            << "the icon at its own size in the box's top-left corner";
+        const LabelFont fonts[] = {
+            {about_ids::kLabel1, L"Times New Roman", 27.75, FW_BOLD, true, DEFAULT_PITCH | FF_ROMAN},
+            {about_ids::kLabel2, L"Times New Roman", 9.75, FW_NORMAL, true, DEFAULT_PITCH | FF_ROMAN},
+            {about_ids::kLblverLabel, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+            {about_ids::kLabel3, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+        };
+        for (const LabelFont& font : fonts) {
+            HWND label = Child(about, font.id);
+            EXPECT_TRUE(ScreenShows(WindowRect(label), LabelPixels(label, font))) << "label " << font.id;
+        }
     }
 };
 using AboutWindow = AboutLayout;
@@ -267,7 +180,6 @@ using AboutWindowAt144Dpi = AboutLayout;
 
 TEST_F(AboutWindow, LooksAsLaidOut) { LooksAsLaidOut(); }
 
-// On a scaled display the layout grows with the DPI; the icon keeps its own 32 x 32 pixels.
 TEST_F(AboutWindowAt144Dpi, LooksAsLaidOut) {
     ASSERT_EQ(ScreenDpi(), 144);
     LooksAsLaidOut();
@@ -277,12 +189,8 @@ TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {
     ASSERT_NO_FATAL_FAILURE(Start());
     HWND about = OpenFromButton(kestrel_);
     ASSERT_NE(about, nullptr);
-    HWND list = Child(about, ids::fmAbout::kLstInfo);
-    const std::vector<std::wstring> expected = ExpectedHelpList();
-    const std::vector<std::wstring> items = ListItems(list);
-    ASSERT_EQ(items.size(), 40u);
-    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i], expected[i]) << "item " << i + 1;
-
+    HWND list = Child(about, about_ids::kLstInfo);
+    EXPECT_EQ(ListItems(list), ExpectedHelpList());
     EXPECT_EQ(SendTo(list, LB_GETCURSEL), LB_ERR) << "no item is selected";
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 0) << "the list shows from its first item";
     EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) << "the list is longer than the box and scrolls";
@@ -290,51 +198,37 @@ TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {
 }
 
 TEST_F(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
-    enum class CloseBy { OkButton, CloseBox };
-    const CloseBy rounds[] = {CloseBy::OkButton, CloseBy::OkButton, CloseBy::CloseBox, CloseBy::CloseBox};
     ASSERT_NO_FATAL_FAILURE(Start());
     int round = 0;
-    for (CloseBy way : rounds) {
-        const char* how = way == CloseBy::OkButton ? ", OK" : ", close box";
-        SCOPED_TRACE(::testing::Message() << "showing " << ++round << how);
+    for (const bool byCloseBox : {false, false, true, true}) {
+        SCOPED_TRACE(::testing::Message() << "showing " << ++round << (byCloseBox ? ", close box" : ", OK"));
         HWND about = OpenFromButton(kestrel_);
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(AllAboutWindows(kestrel_).size(), 1u);
-        EXPECT_EQ(ListItems(Child(about, ids::fmAbout::kLstInfo)).size(), 40u) << "filled once per showing";
+        EXPECT_EQ(ListItems(Child(about, about_ids::kLstInfo)).size(), 40u) << "filled once per showing";
         EXPECT_FALSE(::IsWindowEnabled(main_)) << "modal: the main window takes no input";
 
-        if (way == CloseBy::OkButton) {
-            Click(Child(about, ids::fmAbout::kCmdOK));
-        } else {
-            ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
-        }
+        CloseAbout(about, byCloseBox);
         ASSERT_TRUE(WaitForAboutGone(kestrel_)) << "the window is unloaded, not hidden";
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }, 5s))
-            << "the main window takes input again";
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }, 5s)) << "the main window takes input";
         EXPECT_TRUE(kestrel_.Running()) << "closing About never ends the program";
         EXPECT_TRUE(::IsWindowVisible(main_));
     }
 }
 
 TEST_F(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
-    struct KeyCase {
-        const char* name;
-        UINT key;
-        bool closes;
-    };
-    const KeyCase cases[] = {{"Escape", VK_ESCAPE, false}, {"Enter", VK_RETURN, true}, {"Space", VK_SPACE, true}};
     ASSERT_NO_FATAL_FAILURE(Start());
-    for (const KeyCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const UINT key : {VK_ESCAPE, VK_RETURN, VK_SPACE}) {
+        SCOPED_TRACE(::testing::Message() << "virtual key " << key);
         HWND about = FindAbout(kestrel_);
         if (!about) about = OpenFromButton(kestrel_);
         ASSERT_NE(about, nullptr);
-        HWND ok = Child(about, ids::fmAbout::kCmdOK);
-        HWND list = Child(about, ids::fmAbout::kLstInfo);
+        HWND ok = Child(about, about_ids::kCmdOK);
+        HWND list = Child(about, about_ids::kLstInfo);
         ASSERT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s));
 
-        PressKey(ok, c.key);
-        if (c.closes) {
+        PressKey(ok, key);
+        if (key != VK_ESCAPE) {
             EXPECT_TRUE(WaitForAboutGone(kestrel_));
             continue;
         }
@@ -348,49 +242,25 @@ TEST_F(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
     EXPECT_TRUE(kestrel_.Running());
 }
 
-// ---------------------------------------------------------------------------------------------
-// From the notification-area menu
-
-using AboutFromTray = KestrelTest;
-
-// Releases the right button over the icon, as the shell reports it, and clicks an item of the menu
-// that pops up at its place in the menu window (in screen coordinates, as a tracked menu expects).
-bool ChooseFromTrayMenu(const KestrelProcess& kestrel, MenuItem item) {
-    PostShellCallback(kestrel.Main(), WM_RBUTTONUP);
-    HWND menu = WaitForMenu(kestrel);
-    if (!menu) return false;
-    const POINT centre = MenuItemCentre(menu, item);
-    const LPARAM at = MAKELPARAM(centre.x, centre.y);
-    ::PostMessageW(menu, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(menu, WM_LBUTTONUP, 0, at);
-    return WaitFor([&] { return !MenuIsUp(kestrel); }, 5s);
-}
+using AboutFromTray = TrayTest;
 
 TEST_F(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_TRUE(MinimizeToTray(kestrel_)) << "the tray icon did not appear";
-
+    ASSERT_NO_FATAL_FAILURE(Minimize());
     for (const bool byCloseBox : {false, true}) {
         SCOPED_TRACE(byCloseBox ? "closed with the close box" : "closed with OK");
-        ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::About)) << "the tray menu did not appear";
+        ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::About));
         HWND about = WaitForAbout(kestrel_);
         ASSERT_NE(about, nullptr) << "About from the tray menu opens the About window";
         EXPECT_EQ(WindowText(about), L"About");
         EXPECT_EQ(kestrel_.TopLevels(), std::vector<HWND>{about}) << "shown alone; the main window stays hidden";
         EXPECT_TRUE(::IsWindowEnabled(main_)) << "modeless: nothing is disabled";
         EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr);
-        EXPECT_EQ(ListItems(Child(about, ids::fmAbout::kLstInfo)).size(), 40u);
-        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, ids::fmAbout::kCmdOK); }, 5s));
+        EXPECT_EQ(ListItems(Child(about, about_ids::kLstInfo)).size(), 40u);
+        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, about_ids::kCmdOK); }, 5s));
 
-        if (byCloseBox) {
-            ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
-        } else {
-            Click(Child(about, ids::fmAbout::kCmdOK));
-        }
+        CloseAbout(about, byCloseBox);
         ASSERT_TRUE(WaitForAboutGone(kestrel_));
-        // The program would end on a quit message of its own; give it the time to arrive.
-        ::Sleep(300);
+        ::Sleep(300);  // time for a quit message of the program's own to arrive
         EXPECT_TRUE(kestrel_.Running()) << "closing About never ends the program, also not from the tray";
         EXPECT_FALSE(::IsWindowVisible(main_)) << "the main window stays in the tray";
         EXPECT_TRUE(ShellHasIcon(main_)) << "the icon stays up";
@@ -398,26 +268,25 @@ TEST_F(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
 }
 
 TEST_F(AboutFromTray, OneAboutWindowAtMost) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_TRUE(MinimizeToTray(kestrel_)) << "the tray icon did not appear";
-    ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::About)) << "the tray menu did not appear";
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::About));
     HWND about = WaitForAbout(kestrel_);
     ASSERT_NE(about, nullptr);
-    HWND list = Child(about, ids::fmAbout::kLstInfo);
+    HWND list = Child(about, about_ids::kLstInfo);
     // A mark a fresh window or a refilled list would not have.
     SendTo(list, LB_SETTOPINDEX, 5);
     ASSERT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
 
     // Asked again from the tray: the open window is shown again, neither created nor filled anew.
-    ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::About)) << "the tray menu did not appear";
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::About));
     ::Sleep(300);
     EXPECT_EQ(AllAboutWindows(kestrel_), std::vector<HWND>{about});
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 5) << "the list was not filled again";
     EXPECT_EQ(ListItems(list).size(), 40u);
 
-    // Restored, the main window's About button asks for a modal About while the modeless one is
+    // The restored main window's About button asks for a modal About while the modeless one is
     // open: the open window comes forward instead, and nothing goes modal.
-    ASSERT_TRUE(ChooseFromTrayMenu(kestrel_, MenuItem::Restore)) << "the tray menu did not appear";
+    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Restore));
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_) != FALSE; }, 5s));
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main_; }, 5s)) << "the restored window is in front";
     Click(Child(main_, ids::fmMain::kCmdAbout));
@@ -427,7 +296,7 @@ TEST_F(AboutFromTray, OneAboutWindowAtMost) {
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
     EXPECT_TRUE(::IsWindowEnabled(main_)) << "a window already open modeless does not turn modal";
 
-    Click(Child(about, ids::fmAbout::kCmdOK));
+    CloseAbout(about, false);
     ASSERT_TRUE(WaitForAboutGone(kestrel_));
     EXPECT_TRUE(kestrel_.Running());
     EXPECT_TRUE(::IsWindowVisible(main_));
