@@ -1,18 +1,14 @@
-// The installer as a Windows user meets it: a silent install puts Kestrel under Program Files, a
-// Start menu group "Kestrel" with the Kestrel shortcut, an Add/Remove Programs entry and the
-// settings key in place; the installed program keeps its settings from one run to the next; the
-// uninstaller takes all of it away again. The installer is the 64-bit one that cpack makes beside
-// this test program before the suite runs (the CTest fixture "installer").
+// The installer as a Windows user meets it, and its uninstaller. The installer is the 64-bit one
+// that cpack makes beside this test program first (the CTest fixture "installer").
 #include "app/fmMain_ids.h"
 #include "app/running_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/e2e/driver.h"
+#include "toolkit/handles.h"
 
 #include <aclapi.h>
-#include <objbase.h>
 #include <sddl.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -24,26 +20,36 @@
 #include <string>
 #include <vector>
 
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 namespace kestrel::e2e {
 namespace {
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel";
 constexpr wchar_t kSettingsKey[] = L"Software\\Olm\\Kestrel";
-constexpr wchar_t kVendorKey[] = L"Software\\Olm";
-// What ordinary users may do with the settings key: read and write its values, nothing more.
-constexpr ACCESS_MASK kUsersAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
 constexpr wchar_t kCanaryKey[] = L"Software\\KestrelCanary";
+const std::optional<DWORD> kSucceeded{0u};
+const std::optional<DWORD> kAborted{2u};  // a silent run that stops at once
 
-std::wstring Widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+using UniqueLocal = UniqueHandle<HLOCAL, ::LocalFree>;
+
+// Runs `undo` when the scope ends, however the test leaves it.
+template <typename F>
+struct Finally {
+    F undo;
+    ~Finally() { undo(); }
+};
+template <typename F>
+Finally(F) -> Finally<F>;
+
+std::wstring Version() {
+    const std::string version = KESTREL_VERSION_STRING;
+    return {version.begin(), version.end()};
+}
 
 std::wstring Lower(std::wstring text) {
     for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;
-}
-
-std::wstring InstallerPath() {
-    return BuildFolder() + L"\\kestrel-" + Widen(KESTREL_VERSION_STRING) + (sizeof(void*) == 8 ? L"-x64" : L"") +
-           L"-setup.exe";
 }
 
 std::wstring KnownFolder(int csidl) {
@@ -52,209 +58,143 @@ std::wstring KnownFolder(int csidl) {
     return path;
 }
 
+std::wstring InstallerPath() {
+    return BuildFolder() + L"\\kestrel-" + Version() + (sizeof(void*) == 8 ? L"-x64" : L"") + L"-setup.exe";
+}
 std::wstring InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Kestrel"; }
 std::wstring StartMenuGroup() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Kestrel"; }
+std::wstring Shortcut() { return StartMenuGroup() + L"\\Kestrel.lnk"; }
 std::wstring InstalledProgram() { return InstallFolder() + L"\\kestrel.exe"; }
 std::wstring Uninstaller() { return InstallFolder() + L"\\Uninstall.exe"; }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::vector<char> Contents(const std::wstring& path) {
+std::string Contents(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Starts a program and waits for it to end; its exit code, or nullopt if it could not start or
-// did not end in time.
-std::optional<DWORD> RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 120000) {
+// Runs a program to its end: its exit code, or nullopt if it did not start or did not end in time.
+std::optional<DWORD> RunProgram(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
+    STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return std::nullopt;
-    }
-    std::optional<DWORD> result;
-    if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        ::GetExitCodeProcess(pi.hProcess, &code);
-        result = code;
-    }
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return result;
+    const UniqueKernelHandle process(pi.hProcess);
+    const UniqueKernelHandle thread(pi.hThread);
+    DWORD code = 0;
+    if (::WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(pi.hProcess, &code))
+        return std::nullopt;
+    return code;
 }
 
-bool KeyExists(const wchar_t* path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
+std::optional<DWORD> RunInstaller(const std::wstring& arguments = L"/S") {
+    return RunProgram(InstallerPath(), arguments);
 }
+
+// In place (_?=), so that the uninstaller's own exit code is seen; it does not remove itself then.
+std::optional<DWORD> RunUninstallerInPlace(const std::wstring& folder = InstallFolder()) {
+    return RunProgram(folder + L"\\Uninstall.exe", L"/S _?=" + folder);
+}
+
+UniqueKey OpenKey(const std::wstring& path, REGSAM access = KEY_READ, DWORD options = 0) {
+    HKEY key = nullptr;
+    return UniqueKey(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), options, access, &key) ? nullptr : key);
+}
+
+bool KeyExists(const std::wstring& path) { return OpenKey(path) != nullptr; }
 
 std::optional<std::wstring> RegText(const wchar_t* path, const wchar_t* name) {
     wchar_t buffer[1024] = {};
     DWORD size = sizeof buffer - sizeof(wchar_t);
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::wstring(buffer);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_SZ, nullptr, buffer, &size)) return std::nullopt;
+    return buffer;
 }
 
-std::optional<DWORD> RegNumber(const wchar_t* path, const wchar_t* name) {
+std::optional<DWORD> RegNumber(const std::wstring& path, const wchar_t* name) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size))
         return std::nullopt;
-    }
     return value;
 }
 
-DWORD ValueCount(const wchar_t* path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-    DWORD values = 0;
-    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                       nullptr);
-    ::RegCloseKey(key);
-    return values;
+// The parts of an installation still in place: files and folders, then keys under HKLM.
+std::vector<std::wstring> PartsInPlace() {
+    std::vector<std::wstring> parts;
+    for (const std::wstring& path : {InstalledProgram(), InstallFolder(), Shortcut(), StartMenuGroup()}) {
+        if (Exists(path)) parts.push_back(path);
+    }
+    for (const wchar_t* key : {kUninstallKey, kSettingsKey}) {
+        if (KeyExists(key)) parts.push_back(key);
+    }
+    return parts;
 }
 
-// The allow entries for the Users group (S-1-5-32-545) in a key's DACL.
-struct UsersEntry {
+std::wstring SidText(PSID sid) {
+    wchar_t* text = nullptr;
+    if (!sid || !::ConvertSidToStringSidW(sid, &text)) return {};
+    const UniqueLocal owned(text);
+    return text;
+}
+
+// An object's security as the system stores it: owner, whether the DACL is protected from
+// inheritance, its allow entries, and how many entries of other kinds it holds.
+struct Allowed {
+    std::wstring sid;
     ACCESS_MASK rights;
     BYTE flags;  // inheritance: CONTAINER_INHERIT_ACE, INHERITED_ACE, ...
 };
-
-std::optional<std::vector<UsersEntry>> UsersEntries(const wchar_t* path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, READ_CONTROL, &key) != ERROR_SUCCESS) return std::nullopt;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status = ::GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                                           nullptr, &descriptor);
-    ::RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return std::nullopt;
-    PSID users = nullptr;
-    ::ConvertStringSidToSidW(L"S-1-5-32-545", &users);
-    std::vector<UsersEntry> entries;
-    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!::GetAce(dacl, i, &ace)) continue;
-        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-        if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&allowed->SidStart, users)) {
-            entries.push_back({allowed->Mask, allowed->Header.AceFlags});
-        }
-    }
-    ::LocalFree(users);
-    ::LocalFree(descriptor);
-    return entries;
+bool operator==(const Allowed& a, const Allowed& b) {
+    return a.sid == b.sid && a.rights == b.rights && a.flags == b.flags;
 }
-
-// A registry link, as any user allowed to create subkeys could plant one: the key `name` under
-// `parent` that the registry follows to `target` (a native path such as \Registry\Machine\...).
-bool PlantRegistryLink(const wchar_t* parent, const wchar_t* name, const std::wstring& target) {
-    const std::wstring path = std::wstring(parent) + L"\\" + name;
-    HKEY link = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
-                          KEY_WRITE | KEY_CREATE_LINK, nullptr, &link, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LSTATUS status =
-        ::RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
-                         static_cast<DWORD>(target.size() * sizeof(wchar_t)));  // no terminating NUL
-    ::RegCloseKey(link);
-    return status == ERROR_SUCCESS;
-}
-
-extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
-
-// Deletes the link itself: opened without REG_OPTION_OPEN_LINK, the registry would hand over the
-// key it points at.
-void RemoveRegistryLink(const wchar_t* parent, const wchar_t* name) {
-    const std::wstring path = std::wstring(parent) + L"\\" + name;
-    HKEY link = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
-        NtDeleteKey(link);
-        ::RegCloseKey(link);
-    }
-}
-
-void MakeCanary() {
-    HKEY key = nullptr;
-    const std::wstring inner = std::wstring(kCanaryKey) + L"\\Inner";
-    ASSERT_EQ(
-        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, inner.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    ::RegCloseKey(key);
-    const DWORD value = 7;
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kCanaryKey, L"Alive", REG_DWORD, &value, sizeof value),
-              ERROR_SUCCESS);
-}
-
-void RemoveCanary() {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kCanaryKey);
-    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kCanaryKey);
-}
-
-// A file or folder's security as far as the system stores it: owner, whether the DACL is
-// protected from inheritance, and its allow entries by SID string.
-struct FileSecurity {
+struct Security {
     std::wstring owner;
     bool protectedDacl = false;
-    std::vector<std::pair<std::wstring, ACCESS_MASK>> allowed;
+    std::vector<Allowed> allowed;
     int otherEntries = 0;
 };
 
-std::optional<FileSecurity> ReadFileSecurity(const std::wstring& path) {
+// `name` as GetNamedSecurityInfo takes it: a file's path, or MACHINE\... for a key.
+std::optional<Security> ReadSecurity(const std::wstring& name, SE_OBJECT_TYPE type = SE_FILE_OBJECT) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    if (::GetNamedSecurityInfoW(name.c_str(), type, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    FileSecurity security;
-    wchar_t* text = nullptr;
-    if (owner && ::ConvertSidToStringSidW(owner, &text)) {
-        security.owner = text;
-        ::LocalFree(text);
-    }
+    const UniqueLocal owned(descriptor);
+    Security security{SidText(owner)};
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     ::GetSecurityDescriptorControl(descriptor, &control, &revision);
     security.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!::GetAce(dacl, i, &ace)) continue;
-        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-        if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace))) continue;
+        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            security.allowed.push_back({SidText(&ace->SidStart), ace->Mask, ace->Header.AceFlags});
+        } else {
             ++security.otherEntries;
-            continue;
-        }
-        if (::ConvertSidToStringSidW(&allowed->SidStart, &text)) {
-            security.allowed.emplace_back(text, allowed->Mask);
-            ::LocalFree(text);
         }
     }
-    ::LocalFree(descriptor);
     return security;
 }
 
 bool SetFileSecurity(const std::wstring& path, const wchar_t* sddl, SECURITY_INFORMATION what) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
         return false;
-    }
+    const UniqueLocal owned(descriptor);
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     PSID owner = nullptr;
     ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
     ::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
-    const DWORD status = ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, what, owner,
-                                                 nullptr, dacl, nullptr);
-    ::LocalFree(descriptor);
-    return status == ERROR_SUCCESS;
+    return ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT, what, owner, nullptr, dacl,
+                                   nullptr) == ERROR_SUCCESS;
 }
 
 // Windows keeps a file's whole security descriptor. Wine 8 keeps only the POSIX mode bits: it
@@ -265,76 +205,53 @@ bool SystemKeepsFileSecurity() {
     ::CreateDirectoryW(probe.c_str(), nullptr);
     SetFileSecurity(probe, L"O:BAD:PAI(A;;FA;;;BA)(A;;FA;;;SY)",
                     OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION);
-    const auto security = ReadFileSecurity(probe);
+    const auto security = ReadSecurity(probe);
     ::RemoveDirectoryW(probe.c_str());
     return security && security->owner == L"S-1-5-32-544" && security->protectedDacl;
 }
-
-constexpr ACCESS_MASK kFileWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
-                                         FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 
 // Administrators and SYSTEM may do anything, Users read and execute, nobody else anything; where
 // the system keeps less than a whole descriptor, at least that nobody but the owner, Administrators
 // and SYSTEM may write.
 void ExpectAdministratorsOnlyMayWrite(const std::wstring& path, bool wholeDescriptor) {
+    constexpr ACCESS_MASK kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                                         FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
     SCOPED_TRACE(path);
-    const auto security = ReadFileSecurity(path);
+    const auto security = ReadSecurity(path);
     ASSERT_TRUE(security.has_value());
     ASSERT_FALSE(security->allowed.empty());
-    if (!wholeDescriptor) {
-        for (const auto& [sid, mask] : security->allowed) {
-            if (sid == L"S-1-5-32-544" || sid == L"S-1-5-18" || sid == security->owner) continue;
-            EXPECT_EQ(mask & kFileWriteRights, 0u) << sid << " may write";
-        }
-        return;
+    if (wholeDescriptor) {
+        EXPECT_EQ(security->owner, L"S-1-5-32-544");
+        EXPECT_TRUE(security->protectedDacl) << "nothing inherited from the parent folder";
+        EXPECT_EQ(security->otherEntries, 0);
     }
-    EXPECT_EQ(security->owner, L"S-1-5-32-544");
-    EXPECT_TRUE(security->protectedDacl) << "nothing inherited from the parent folder";
-    EXPECT_EQ(security->otherEntries, 0);
-    for (const auto& [sid, mask] : security->allowed) {
-        if (sid == L"S-1-5-32-544" || sid == L"S-1-5-18") {
-            EXPECT_EQ(mask, FILE_ALL_ACCESS) << sid;
+    for (const auto& [sid, rights, flags] : security->allowed) {
+        const bool administrator = sid == L"S-1-5-32-544" || sid == L"S-1-5-18";
+        if (!wholeDescriptor) {
+            if (!administrator && sid != security->owner) EXPECT_EQ(rights & kWriteRights, 0u) << sid << " may write";
+        } else if (administrator) {
+            EXPECT_EQ(rights, FILE_ALL_ACCESS) << sid;
         } else {
             EXPECT_EQ(sid, L"S-1-5-32-545") << "no one else";
-            EXPECT_EQ(mask, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE) << sid;
+            EXPECT_EQ(rights, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE) << sid;
         }
     }
 }
 
-struct Shortcut {
-    std::wstring target;
-    std::wstring iconFile;
-    int iconIndex = -1;
-};
-
-std::optional<Shortcut> ReadShortcut(const std::wstring& path) {
-    CLSID shellLink{};
-    ::CLSIDFromString(L"{00021401-0000-0000-C000-000000000046}", &shellLink);
-    IShellLinkW* link = nullptr;
-    if (FAILED(::CoCreateInstance(shellLink, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkW),
-                                  reinterpret_cast<void**>(&link)))) {
+// A shortcut's target and icon as text: "target|icon file,icon index".
+std::optional<std::wstring> ReadShortcut(const std::wstring& path) {
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(link.put()))) ||
+        FAILED(link->QueryInterface(IID_PPV_ARGS(file.put()))) || FAILED(file->Load(path.c_str(), STGM_READ))) {
         return std::nullopt;
     }
-    std::optional<Shortcut> result;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file)))) {
-        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-            Shortcut shortcut;
-            wchar_t buffer[MAX_PATH] = {};
-            if (SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH))) shortcut.target = buffer;
-            buffer[0] = L'\0';
-            if (SUCCEEDED(link->GetIconLocation(buffer, MAX_PATH, &shortcut.iconIndex))) shortcut.iconFile = buffer;
-            result = shortcut;
-        }
-        file->Release();
-    }
-    link->Release();
-    return result;
-}
-
-bool EverythingGone() {
-    return !Exists(InstallFolder()) && !Exists(StartMenuGroup()) && !KeyExists(kUninstallKey) &&
-           !KeyExists(kSettingsKey);
+    wchar_t target[MAX_PATH] = {};
+    wchar_t icon[MAX_PATH] = {};
+    int index = -1;
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetIconLocation(icon, MAX_PATH, &index);
+    return Lower(target) + L"|" + Lower(icon) + L"," + std::to_wstring(index);
 }
 
 class Installer : public KestrelTest {
@@ -346,7 +263,7 @@ protected:
         RemoveInstallation();
         DeleteSettingsKey();
         ASSERT_TRUE(Exists(InstallerPath())) << "cpack makes it first (ctest -R Installer runs the fixture)";
-        ASSERT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(0u)) << "the silent install succeeds";
+        ASSERT_EQ(RunInstaller(), kSucceeded) << "the silent install succeeds";
     }
 
     // Kestrel first: the uninstaller leaves a running Kestrel alone.
@@ -355,11 +272,11 @@ protected:
         RemoveInstallation();
     }
 
-    // Leaves no installation behind for the next test or suite, whatever the test did. The
-    // uninstaller runs in place (_?=), so it is waited for, and is then deleted by hand.
+    // Leaves no installation behind for the next test, whatever the test did; the uninstaller that
+    // ran in place is deleted by hand.
     static void RemoveInstallation() {
         if (Exists(Uninstaller())) {
-            RunProgram(Uninstaller(), L"/S _?=" + InstallFolder());
+            RunUninstallerInPlace();
             ::DeleteFileW(Uninstaller().c_str());
             ::RemoveDirectoryW(InstallFolder().c_str());
         }
@@ -368,50 +285,49 @@ protected:
 };
 
 TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInPlace) {
-    // The program, the very file the build made, with the README and the uninstaller.
-    ASSERT_TRUE(Exists(InstalledProgram()));
-    EXPECT_TRUE(Contents(InstalledProgram()) == Contents(BuildFolder() + L"\\kestrel.exe"));
+    // The very program the build made, the README and the uninstaller; the Kestrel group in the
+    // Start menu of every user, with the Kestrel icon.
+    EXPECT_EQ(PartsInPlace().size(), 6u);
+    EXPECT_TRUE(Contents(InstalledProgram()) == Contents(BuiltProgram()));
     EXPECT_TRUE(Exists(InstallFolder() + L"\\README.md"));
     EXPECT_TRUE(Exists(Uninstaller()));
-
-    // Start menu, Programs, the Kestrel group, the Kestrel icon: for every user.
-    const std::wstring shortcutPath = StartMenuGroup() + L"\\Kestrel.lnk";
-    ASSERT_TRUE(Exists(shortcutPath));
-    const auto shortcut = ReadShortcut(shortcutPath);
-    ASSERT_TRUE(shortcut.has_value());
-    EXPECT_EQ(Lower(shortcut->target), Lower(InstalledProgram()));
-    EXPECT_EQ(Lower(shortcut->iconFile), Lower(InstalledProgram()));
-    EXPECT_EQ(shortcut->iconIndex, 0);
+    EXPECT_EQ(ReadShortcut(Shortcut()), Lower(InstalledProgram()) + L"|" + Lower(InstalledProgram()) + L",0");
 
     // Add/Remove Programs.
-    EXPECT_EQ(RegText(kUninstallKey, L"DisplayName"), L"Kestrel");
-    EXPECT_EQ(RegText(kUninstallKey, L"DisplayVersion"), Widen(KESTREL_VERSION_STRING));
-    EXPECT_EQ(RegText(kUninstallKey, L"DisplayIcon"), InstalledProgram() + L",0");
-    EXPECT_EQ(RegText(kUninstallKey, L"UninstallString"), L"\"" + Uninstaller() + L"\"");
-    EXPECT_EQ(RegText(kUninstallKey, L"InstallLocation"), InstallFolder());
+    const std::pair<const wchar_t*, std::wstring> texts[] = {
+        {L"DisplayName", L"Kestrel"},
+        {L"DisplayVersion", Version()},
+        {L"DisplayIcon", InstalledProgram() + L",0"},
+        {L"UninstallString", L"\"" + Uninstaller() + L"\""},
+        {L"InstallLocation", InstallFolder()},
+    };
+    for (const auto& [name, expected] : texts) EXPECT_EQ(RegText(kUninstallKey, name), expected) << name;
     EXPECT_NE(RegText(kUninstallKey, L"Publisher").value_or(L""), L"");
-    EXPECT_EQ(RegNumber(kUninstallKey, L"NoModify"), std::optional<DWORD>(1u));
-    EXPECT_EQ(RegNumber(kUninstallKey, L"NoRepair"), std::optional<DWORD>(1u));
+    for (const wchar_t* name : {L"NoModify", L"NoRepair"}) {
+        EXPECT_EQ(RegNumber(kUninstallKey, name), std::optional<DWORD>(1u)) << name;
+    }
     EXPECT_GE(RegNumber(kUninstallKey, L"EstimatedSize").value_or(0), Contents(InstalledProgram()).size() / 1024);
 
     // The settings key, empty (the first start reads empty settings); ordinary users may read and
     // write its values and do nothing else with it: no subkeys, no links, nothing handed down.
     for (const REGSAM access : {REGSAM(KEY_QUERY_VALUE), REGSAM(KEY_SET_VALUE)}) {
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, access, &key), ERROR_SUCCESS) << access;
-        ::RegCloseKey(key);
+        ASSERT_TRUE(OpenKey(kSettingsKey, access)) << access;
     }
-    EXPECT_EQ(ValueCount(kSettingsKey), 0u);
-    const auto users = UsersEntries(kSettingsKey);
-    ASSERT_TRUE(users.has_value());
+    DWORD values = 0;
+    ::RegQueryInfoKeyW(OpenKey(kSettingsKey).get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                       nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(values, 0u);
+    const auto security = ReadSecurity(std::wstring(L"MACHINE\\") + kSettingsKey, SE_REGISTRY_KEY);
+    ASSERT_TRUE(security.has_value());
     int explicitEntries = 0;
-    for (const UsersEntry& entry : *users) {
-        EXPECT_EQ(entry.rights & (KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | WRITE_DAC | WRITE_OWNER | DELETE), 0u)
-            << std::hex << entry.rights;
-        if (entry.flags & INHERITED_ACE) continue;
+    for (const auto& [sid, rights, flags] : security->allowed) {
+        if (sid != L"S-1-5-32-545") continue;  // Users
+        EXPECT_EQ(rights & (KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | WRITE_DAC | WRITE_OWNER | DELETE), 0u)
+            << std::hex << rights;
+        if (flags & INHERITED_ACE) continue;
         ++explicitEntries;
-        EXPECT_EQ(entry.rights, kUsersAccess) << std::hex << entry.rights;
-        EXPECT_EQ(entry.flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE), 0) << "handed down to subkeys";
+        EXPECT_EQ(rights, KEY_QUERY_VALUE | KEY_SET_VALUE) << std::hex << rights;
+        EXPECT_EQ(flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE), 0) << "handed down to subkeys";
     }
     EXPECT_EQ(explicitEntries, 1);
 }
@@ -429,18 +345,13 @@ TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
 
 TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
     ASSERT_NO_FATAL_FAILURE(Start(InstalledProgram()));
-    // Silent runs stop at once with exit code 2 (aborted) and change nothing. The uninstaller
-    // runs in place (_?=) so that its own exit code is seen.
-    EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(2u));
-    EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(2u));
+    EXPECT_EQ(RunInstaller(), kAborted);
+    EXPECT_EQ(RunUninstallerInPlace(), kAborted);
     EXPECT_TRUE(kestrel_.Running());
-    EXPECT_TRUE(Exists(InstalledProgram()));
-    EXPECT_TRUE(Exists(StartMenuGroup() + L"\\Kestrel.lnk"));
-    EXPECT_TRUE(KeyExists(kUninstallKey));
-    EXPECT_TRUE(KeyExists(kSettingsKey));
+    EXPECT_EQ(PartsInPlace().size(), 6u) << "nothing changed";
     kestrel_.End();
     // Once Kestrel has gone, the uninstaller does its work.
-    EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
+    EXPECT_EQ(RunUninstallerInPlace(), kSucceeded);
     EXPECT_FALSE(Exists(InstalledProgram()));
     EXPECT_FALSE(KeyExists(kSettingsKey));
 }
@@ -449,54 +360,48 @@ TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
 TEST_F(Installer, SeeKestrelByItsMutexNotByAWindowClass) {
     {
         const std::wstring name = std::wstring(L"Global\\") + kRunningMutexName;
-        const HANDLE held = ::CreateMutexW(nullptr, FALSE, name.c_str());
+        const UniqueKernelHandle held(::CreateMutexW(nullptr, FALSE, name.c_str()));
         ASSERT_NE(held, nullptr);
-        EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(2u));
-        EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(2u));
-        ::CloseHandle(held);
-        EXPECT_TRUE(Exists(InstalledProgram()));
+        EXPECT_EQ(RunInstaller(), kAborted);
+        EXPECT_EQ(RunUninstallerInPlace(), kAborted);
     }
+    EXPECT_TRUE(Exists(InstalledProgram()));
     // A window of Kestrel's class in a program that is not Kestrel.
     WNDCLASSW wc{};
     wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = ids::fmMain::kWindowClass;
-    const ATOM atom = ::RegisterClassW(&wc);
-    ASSERT_NE(atom, 0);
-    HWND impostor = ::CreateWindowW(ids::fmMain::kWindowClass, L"Kestrel", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                    nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(::RegisterClassW(&wc), 0);
+    const Finally unregister{[&] { ::UnregisterClassW(wc.lpszClassName, wc.hInstance); }};
+    HWND impostor = ::CreateWindowW(wc.lpszClassName, L"Kestrel", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
     ASSERT_NE(impostor, nullptr);
-    EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), std::optional<DWORD>(0u));
-    EXPECT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
+    const Finally destroy{[&] { ::DestroyWindow(impostor); }};
+    EXPECT_EQ(RunInstaller(), kSucceeded);
+    EXPECT_EQ(RunUninstallerInPlace(), kSucceeded);
     EXPECT_FALSE(Exists(InstalledProgram()));
-    ::DestroyWindow(impostor);
-    ::UnregisterClassW(ids::fmMain::kWindowClass, wc.hInstance);
 }
 
 TEST_F(Installer, FolderOutsideProgramFilesIsWritableByAdministratorsOnly) {
     const std::wstring folder = L"C:\\KestrelElsewhere";
-    const std::wstring uninstaller = folder + L"\\Uninstall.exe";
-    struct Cleanup {
-        std::wstring folder, uninstaller;
-        ~Cleanup() {
-            if (Exists(uninstaller)) RunProgram(uninstaller, L"/S _?=" + folder);
-            for (const wchar_t* name : {L"\\Uninstall.exe", L"\\kestrel.exe", L"\\README.md", L"\\LICENSE"}) {
-                ::DeleteFileW((folder + name).c_str());
-            }
-            ::RemoveDirectoryW(folder.c_str());
+    const Finally cleanup{[&] {
+        if (Exists(folder + L"\\Uninstall.exe")) RunUninstallerInPlace(folder);
+        for (const wchar_t* name : {L"\\Uninstall.exe", L"\\kestrel.exe", L"\\README.md", L"\\LICENSE"}) {
+            ::DeleteFileW((folder + name).c_str());
         }
-    } cleanup{folder, uninstaller};
+        ::RemoveDirectoryW(folder.c_str());
+    }};
     // An empty folder that everybody may change, as on the root of a second drive.
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     ASSERT_TRUE(SetFileSecurity(folder, L"D:(A;OICI;FA;;;WD)", DACL_SECURITY_INFORMATION));
     const bool wholeDescriptor = SystemKeepsFileSecurity();
     if (!wholeDescriptor) std::printf("This system keeps only part of a file's security: checked what it keeps.\n");
 
-    ASSERT_EQ(RunProgram(InstallerPath(), L"/S /D=" + folder), std::optional<DWORD>(0u));
+    ASSERT_EQ(RunInstaller(L"/S /D=" + folder), kSucceeded);
     ASSERT_TRUE(Exists(folder + L"\\kestrel.exe"));
-    ExpectAdministratorsOnlyMayWrite(folder, wholeDescriptor);
-    ExpectAdministratorsOnlyMayWrite(folder + L"\\kestrel.exe", wholeDescriptor);
-    ExpectAdministratorsOnlyMayWrite(uninstaller, wholeDescriptor);
+    for (const wchar_t* name : {L"", L"\\kestrel.exe", L"\\Uninstall.exe"}) {
+        ExpectAdministratorsOnlyMayWrite(folder + name, wholeDescriptor);
+    }
 }
 
 TEST_F(Installer, RefusesAFolderOutsideProgramFilesThatHoldsOtherFiles) {
@@ -504,15 +409,14 @@ TEST_F(Installer, RefusesAFolderOutsideProgramFilesThatHoldsOtherFiles) {
     const std::wstring other = folder + L"\\notes.txt";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     { std::ofstream(other.c_str()) << "not Kestrel's"; }
-    const auto before = ReadFileSecurity(folder);
-    EXPECT_EQ(RunProgram(InstallerPath(), L"/S /D=" + folder), std::optional<DWORD>(2u));
+    const auto before = ReadSecurity(folder);
+    EXPECT_EQ(RunInstaller(L"/S /D=" + folder), kAborted);
     EXPECT_FALSE(Exists(folder + L"\\kestrel.exe"));
-    EXPECT_TRUE(Contents(other) ==
-                std::vector<char>({'n', 'o', 't', ' ', 'K', 'e', 's', 't', 'r', 'e', 'l', '\'', 's'}));
-    const auto after = ReadFileSecurity(folder);
+    EXPECT_EQ(Contents(other), "not Kestrel's");
+    const auto after = ReadSecurity(folder);
     ASSERT_TRUE(before.has_value() && after.has_value());
     EXPECT_EQ(before->protectedDacl, after->protectedDacl) << "its access rights are not the installer's";
-    EXPECT_EQ(before->allowed, after->allowed);
+    EXPECT_TRUE(before->allowed == after->allowed);
     ::DeleteFileW(other.c_str());
     ::RemoveDirectoryW(folder.c_str());
 }
@@ -523,37 +427,44 @@ TEST_F(Installer, UninstallerRemovesTheProgramItsShortcutsItsEntryAndTheSettings
     ASSERT_TRUE(command.has_value());
     // "C:\...\Uninstall.exe": the uninstaller copies itself to the temporary folder, starts the
     // copy and returns at once, so the removal is waited for.
-    const std::wstring uninstaller = command->substr(1, command->size() - 2);
-    ASSERT_EQ(RunProgram(uninstaller, L"/S"), std::optional<DWORD>(0u));
-    EXPECT_TRUE(WaitFor(EverythingGone, 30s));
-
-    EXPECT_FALSE(Exists(InstalledProgram()));
-    EXPECT_FALSE(Exists(InstallFolder()));
-    EXPECT_FALSE(Exists(StartMenuGroup() + L"\\Kestrel.lnk"));
-    EXPECT_FALSE(Exists(StartMenuGroup()));
-    EXPECT_FALSE(KeyExists(kUninstallKey));
-    EXPECT_FALSE(KeyExists(kSettingsKey));
-    EXPECT_FALSE(KeyExists(kVendorKey)) << "nothing else lived under it";
+    ASSERT_EQ(RunProgram(command->substr(1, command->size() - 2), L"/S"), kSucceeded);
+    EXPECT_TRUE(WaitFor([] { return PartsInPlace().empty(); }, 30s));
+    EXPECT_EQ(PartsInPlace(), std::vector<std::wstring>{});
+    EXPECT_FALSE(KeyExists(L"Software\\Olm")) << "nothing else lived under it";
 }
 
 TEST_F(Installer, UninstallerLeavesWhatALinkUnderTheSettingsKeyPointsAt) {
-    MakeCanary();
-    struct Cleanup {
-        ~Cleanup() {
-            RemoveRegistryLink(kSettingsKey, L"Planted");
-            RemoveCanary();
-        }
-    } cleanup;
-    ASSERT_TRUE(PlantRegistryLink(kSettingsKey, L"Planted", L"\\Registry\\Machine\\" + std::wstring(kCanaryKey)));
-    ASSERT_EQ(RegNumber(L"Software\\Olm\\Kestrel\\Planted", L"Alive"), std::optional<DWORD>(7u))
-        << "the registry follows the link";
+    const std::wstring link = std::wstring(kSettingsKey) + L"\\Planted";
+    const std::wstring inner = std::wstring(kCanaryKey) + L"\\Inner";
+    const Finally cleanup{[&] {
+        // Opened without REG_OPTION_OPEN_LINK, the registry would hand over the key it points at.
+        if (const UniqueKey planted = OpenKey(link, DELETE, REG_OPTION_OPEN_LINK)) NtDeleteKey(planted.get());
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kCanaryKey);
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kCanaryKey);
+    }};
+    const DWORD alive = 7;
+    for (const std::wstring& key : {inner, std::wstring(kCanaryKey)}) {
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Alive", REG_DWORD, &alive, sizeof alive),
+                  ERROR_SUCCESS);
+    }
+    // A registry link, as any user allowed to create subkeys could plant one.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                KEY_WRITE | KEY_CREATE_LINK, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring target = L"\\Registry\\Machine\\" + std::wstring(kCanaryKey);
+    ASSERT_EQ(::RegSetValueExW(UniqueKey(key).get(), L"SymbolicLinkValue", 0, REG_LINK,
+                               reinterpret_cast<const BYTE*>(target.data()),
+                               static_cast<DWORD>(target.size() * sizeof(wchar_t))),  // no terminating NUL
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegNumber(link, L"Alive"), std::optional<DWORD>(7u)) << "the registry follows the link";
     WriteSettings("2", "2", "L", "60");
 
-    ASSERT_EQ(RunProgram(Uninstaller(), L"/S _?=" + InstallFolder()), std::optional<DWORD>(0u));
+    ASSERT_EQ(RunUninstallerInPlace(), kSucceeded);
 
     EXPECT_FALSE(Exists(InstalledProgram()));
     EXPECT_EQ(RegNumber(kCanaryKey, L"Alive"), std::optional<DWORD>(7u)) << "the link was followed";
-    EXPECT_TRUE(KeyExists((std::wstring(kCanaryKey) + L"\\Inner").c_str())) << "the link was followed";
+    EXPECT_TRUE(KeyExists(inner)) << "the link was followed";
     for (const char* name : {"Scope", "Destination", "Orientation", "Percent"}) {
         EXPECT_FALSE(ReadRawValue(name).has_value()) << name;
     }
