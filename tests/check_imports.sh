@@ -4,17 +4,14 @@
 # program's own folder first (a portable copy in Downloads, a folder standard users can write).
 #   check_imports.sh OBJDUMP EXE
 set -eu
-known="advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-shell32.dll shlwapi.dll user32.dll"
+known=" advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
+shell32.dll shlwapi.dll user32.dll "
 dlls=$("$1" -p "$2" | awk '/DLL Name:/ {print tolower($3)}')
-if [ -z "$dlls" ]; then
-  echo "no import table read from $2"
-  exit 1
-fi
+[ -n "$dlls" ] || { echo "no import table read from $2"; exit 1; }
 bad=0
 for dll in $dlls; do
-  case " $(echo $known) " in
-    *" $dll "*) echo "known  $dll" ;;
+  case $known in
+    *[[:space:]]"$dll"[[:space:]]*) echo "known  $dll" ;;
     *) echo "NOT A KNOWN DLL: $dll"; bad=1 ;;
   esac
 done

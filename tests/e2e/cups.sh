@@ -1,24 +1,15 @@
 #!/bin/sh
-# A private CUPS server for the printing tests: its own configuration, spool, socket and output,
-# one queue "kestrel" (the generic PostScript printer, Letter at 300 dpi) that writes every job to
-# printed.ps, set as the default. The machine's own CUPS (/etc/cups, its cupsd) is never used;
-# programs reach this server with CUPS_SERVER set to its socket.
-#
-# cupsd runs its filters as an unprivileged user, which cannot reach a spool inside a clone under
-# a 0700 folder (a mktemp -d, a home folder). So the server lives in a 0755 folder of its own under
-# /tmp, removed again at stop; DIR/out links to it (DIR/out/printed.ps is the page) and DIR/cups.sock
-# (or SOCKET) to its socket.
-#   cups.sh start DIR [SOCKET]  start the server with the queue
-#   cups.sh server DIR          print the server's socket, the value for CUPS_SERVER
+# A private CUPS server for the printing tests, reached with CUPS_SERVER set to its socket: its own
+# configuration, spool and output, and one default queue "kestrel" (the generic PostScript printer,
+# Letter at 300 dpi) that writes every job to DIR/out/printed.ps. The machine's own CUPS is never used.
+# cupsd runs its filters as an unprivileged user, which cannot reach a clone under a 0700 folder (a
+# mktemp -d, a home folder), so the server lives in a 0755 folder of its own under /tmp, removed at stop.
+#   cups.sh start DIR [SOCKET]  start the server; its socket is linked from SOCKET (DIR/cups.sock)
 #   cups.sh stop DIR            stop the server and remove its folder
 set -eu
 cmd=$1 dir=$2
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
-
-socket_path() {
-  if [ -f "$dir/socket" ]; then cat "$dir/socket"; else echo "$dir/cups.sock"; fi
-}
 
 stop_server() {
   if [ -f "$dir/cupsd.pid" ]; then
@@ -27,14 +18,12 @@ stop_server() {
       i=0
       while kill -0 "$pid" 2>/dev/null && [ $i -lt 50 ]; do i=$((i + 1)); sleep 0.1; done
     fi
-    rm -f "$dir/cupsd.pid"
   fi
   if [ -f "$dir/run" ]; then
-    run=$(cat "$dir/run")
-    case $run in /tmp/kestrel-cups.*) rm -rf "$run" ;; esac
-    rm -f "$dir/run"
+    case $(cat "$dir/run") in /tmp/kestrel-cups.*) rm -rf "$(cat "$dir/run")" ;; esac
   fi
-  rm -f "$dir/out"
+  if [ -f "$dir/socket" ]; then rm -f "$(cat "$dir/socket")"; fi
+  rm -f "$dir/cupsd.pid" "$dir/run" "$dir/socket" "$dir/out"
 }
 
 case $cmd in
@@ -43,15 +32,14 @@ start)
   sock=${3:-$dir/cups.sock}
   # sockaddr_un holds 108 bytes.
   [ ${#sock} -le 100 ] || { echo "socket path too long: $sock" >&2; exit 1; }
-  echo "$sock" >"$dir/socket"
   run=$(mktemp -d /tmp/kestrel-cups.XXXXXX)
   chmod 755 "$run"
   echo "$run" >"$dir/run"
+  echo "$sock" >"$dir/socket"
   ln -sfn "$run" "$dir/out"
-  rm -f "$sock"
-  ln -s "$run/cups.sock" "$sock"
+  ln -sf "$run/cups.sock" "$sock"
   mkdir -p "$run/conf" "$run/spool/tmp" "$run/cache" "$run/state" "$run/log"
-  cat >"$run/conf/cups-files.conf" <<EOF
+  cat >"$run/conf/cups-files.conf" <<EOC
 ServerRoot $run/conf
 RequestRoot $run/spool
 TempDir $run/spool/tmp
@@ -63,8 +51,8 @@ PageLog $run/log/page_log
 FileDevice Yes
 SystemGroup root
 Printcap $run/state/printcap
-EOF
-  cat >"$run/conf/cupsd.conf" <<EOF
+EOC
+  cat >"$run/conf/cupsd.conf" <<EOC
 Listen $run/cups.sock
 LogLevel info
 Browsing No
@@ -82,14 +70,12 @@ PreserveJobHistory No
     Order deny,allow
   </Limit>
 </Policy>
-EOF
+EOC
   # stdin, stdout and stderr go to files: the caller (CTest) must not wait for them to close.
-  cupsd -f -c "$run/conf/cupsd.conf" -s "$run/conf/cups-files.conf" \
-    </dev/null >"$run/log/cupsd.out" 2>&1 &
+  cupsd -f -c "$run/conf/cupsd.conf" -s "$run/conf/cups-files.conf" </dev/null >"$run/log/cupsd.out" 2>&1 &
   echo $! >"$dir/cupsd.pid"
   i=0
-  while [ ! -S "$run/cups.sock" ] && [ $i -lt 100 ]; do
-    kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null || break
+  while [ ! -S "$run/cups.sock" ] && kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null && [ $i -lt 100 ]; do
     i=$((i + 1)); sleep 0.1
   done
   if [ ! -S "$run/cups.sock" ]; then
@@ -104,16 +90,11 @@ EOF
   lpadmin -h "$sock" -d kestrel
   lpstat -h "$sock" -d -v
   ;;
-server)
-  socket_path
-  ;;
 stop)
-  sock=$(socket_path)
   stop_server
-  rm -f "$sock"
   ;;
 *)
-  echo "usage: cups.sh start|server|stop DIR [SOCKET]" >&2
+  echo "usage: cups.sh start|stop DIR [SOCKET]" >&2
   exit 2
   ;;
 esac

@@ -1,33 +1,22 @@
-// A second start of kestrel.exe in the same session: no second window and no second icon; the
-// Kestrel already running comes forward (out of the notification area if it is there) and the
-// second process ends with exit code 0.
+// A second start of kestrel.exe in the same session ends with 0 and brings the first forward (out
+// of the notification area if it is there): no second window and no second icon.
 #include "app/fmMain_ids.h"
 #include "tests/e2e/tray_support.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-
 namespace kestrel::e2e {
 namespace {
 
-// Starts kestrel.exe once more and waits for it to end; its exit code, or nullopt if it could not
-// start or did not end in time.
+// Its exit code, or nullopt if it could not start or did not end in time.
 std::optional<DWORD> StartAgain() {
     KestrelProcess second(KestrelProcess::NotYet{});
-    if (!second.Launch()) return std::nullopt;
-    return second.WaitForExit(15s);
+    return second.Launch() ? second.WaitForExit(15s) : std::nullopt;
 }
 
 int MainWindowCount() {
     int count = 0;
-    ::EnumWindows(
-        [](HWND wnd, LPARAM param) -> BOOL {
-            if (ClassName(wnd) == ids::fmMain::kWindowClass) ++*reinterpret_cast<int*>(param);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    for (HWND wnd = nullptr; (wnd = ::FindWindowExW(nullptr, wnd, ids::fmMain::kWindowClass, nullptr));) ++count;
     return count;
 }
 

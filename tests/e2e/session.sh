@@ -1,11 +1,8 @@
 #!/bin/sh
-# A private X display and Wine prefix for the end-to-end tests.
-#   session.sh start DIR [DEPTH] [DPI] [two-screens]
-#                                        start Xvfb on a free display, make or reuse DIR/prefix
-#                                        (screen size KESTREL_SCREEN_SIZE, 1024x768 unless set);
-#                                        two-screens: a desk of two monitors instead (below)
-#   session.sh run DIR PROGRAM ARGS...   run a Windows program there
-#   session.sh stop DIR                  stop Wine and the display
+# A private X display and Wine prefix (DIR/prefix, made or reused) for the end-to-end tests:
+#   session.sh start DIR [DEPTH] [DPI] [two-screens]  (screen KESTREL_SCREEN_SIZE, 1024x768 unless set)
+#   session.sh run DIR PROGRAM ARGS...                run a Windows program there
+#   session.sh stop DIR                               stop Wine and the display
 set -eu
 cmd=$1 dir=$2
 shift 2
@@ -13,15 +10,19 @@ mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)  # Wine insists on an absolute prefix
 
 env_for() {
-  DISPLAY=:$(cat "$dir/display"); export DISPLAY
-  WINEPREFIX=$dir/prefix; export WINEPREFIX
-  WINEDEBUG=-all; export WINEDEBUG
-  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"; export WINEDLLOVERRIDES
+  export DISPLAY=":$(cat "$dir/display")" WINEPREFIX="$dir/prefix" WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
-# start_x PROGRAM NAME ARGS...: starts an X server on the first free display, remembers its process
-# in DIR/NAME.pid and its display number in n. Several test runs may share the machine: take the
-# first display whose server really starts.
+stop_x() {
+  for server in xephyr xvfb; do
+    [ -f "$dir/$server.pid" ] && kill "$(cat "$dir/$server.pid")" 2>/dev/null || true
+    rm -f "$dir/$server.pid"
+  done
+}
+
+# start_x PROGRAM NAME ARGS...: an X server on the first free display whose server really starts
+# (test runs share the machine); its process in DIR/NAME.pid, its display number in n.
 start_x() {
   program=$1 name=$2
   shift 2
@@ -45,11 +46,7 @@ start_x() {
 case $cmd in
 start)
   depth=${1:-24} dpi=${2:-96} layout=${3:-}
-  mkdir -p "$dir"
-  for server in xephyr xvfb; do
-    [ -f "$dir/$server.pid" ] && kill "$(cat "$dir/$server.pid")" 2>/dev/null || true
-    rm -f "$dir/$server.pid"
-  done
+  stop_x
   if [ "$layout" = two-screens ]; then
     # Xvfb lays all its screens over each other at the origin; Xephyr, nested in an Xvfb of its
     # own, puts them side by side as one Xinerama desk. X screen 0 (640x480) is on the left and
@@ -87,10 +84,7 @@ stop)
     env_for
     wineserver -k 2>/dev/null || true
   fi
-  for server in xephyr xvfb; do
-    [ -f "$dir/$server.pid" ] && kill "$(cat "$dir/$server.pid")" 2>/dev/null || true
-    rm -f "$dir/$server.pid"
-  done
+  stop_x
   ;;
 *)
   echo "usage: session.sh start|run|stop DIR ..." >&2
