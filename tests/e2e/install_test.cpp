@@ -111,7 +111,8 @@ std::optional<DWORD> RegNumber(const std::wstring& path, const wchar_t* name) {
 // The parts of an installation still in place: files and folders, then keys under HKLM.
 std::vector<std::wstring> PartsInPlace() {
     std::vector<std::wstring> parts;
-    for (const std::wstring& path : {InstalledProgram(), InstallFolder(), Shortcut(), StartMenuGroup()}) {
+    for (const std::wstring& path : {InstalledProgram(), InstallFolder() + L"\\README.md", Uninstaller(),
+                                     InstallFolder(), Shortcut(), StartMenuGroup()}) {
         if (Exists(path)) parts.push_back(path);
     }
     for (const wchar_t* key : {kUninstallKey, kSettingsKey}) {
@@ -148,10 +149,7 @@ std::optional<Security> ReadSecurity(const std::wstring& name, SE_OBJECT_TYPE ty
     }
     const UniqueLocal owned(descriptor);
     Security security{SidText(owner)};
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
-    security.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
+    security.protectedDacl = (static_cast<SECURITY_DESCRIPTOR_RELATIVE*>(descriptor)->Control & SE_DACL_PROTECTED) != 0;
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace))) continue;
@@ -259,10 +257,8 @@ protected:
 TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInPlace) {
     // The very program the build made, the README and the uninstaller; the Kestrel group in the
     // Start menu of every user, with the Kestrel icon.
-    EXPECT_EQ(PartsInPlace().size(), 6u);
+    EXPECT_EQ(PartsInPlace().size(), 8u);
     EXPECT_TRUE(Contents(InstalledProgram()) == Contents(BuiltProgram()));
-    EXPECT_TRUE(Exists(InstallFolder() + L"\\README.md"));
-    EXPECT_TRUE(Exists(Uninstaller()));
     EXPECT_EQ(ReadShortcut(Shortcut()), Lower(InstalledProgram()) + L"|" + Lower(InstalledProgram()) + L",0");
 
     // Add/Remove Programs.
@@ -282,9 +278,7 @@ TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInP
 
     // The settings key, empty (the first start reads empty settings); ordinary users may read and
     // write its values and do nothing else with it: no subkeys, no links, nothing handed down.
-    for (const REGSAM access : {REGSAM(KEY_QUERY_VALUE), REGSAM(KEY_SET_VALUE)}) {
-        ASSERT_TRUE(OpenKey(kSettingsKey, access)) << access;
-    }
+    ASSERT_TRUE(OpenKey(kSettingsKey, KEY_QUERY_VALUE | KEY_SET_VALUE));
     DWORD values = 0;
     ::RegQueryInfoKeyW(OpenKey(kSettingsKey).get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                        nullptr, nullptr, nullptr, nullptr);
@@ -320,7 +314,7 @@ TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
     EXPECT_EQ(RunInstaller(), kAborted);
     EXPECT_EQ(RunUninstallerInPlace(), kAborted);
     EXPECT_TRUE(kestrel_.Running());
-    EXPECT_EQ(PartsInPlace().size(), 6u) << "nothing changed";
+    EXPECT_EQ(PartsInPlace().size(), 8u) << "nothing changed";
     kestrel_.End();
     // Once Kestrel has gone, the uninstaller does its work.
     EXPECT_EQ(RunUninstallerInPlace(), kSucceeded);
@@ -339,8 +333,10 @@ TEST_F(Installer, SeeKestrelByItsMutexNotByAWindowClass) {
     }
     EXPECT_TRUE(Exists(InstalledProgram()));
     // A window of Kestrel's class in a program that is not Kestrel.
-    const WNDCLASSW wc{0,       ::DefWindowProcW, 0,       0,       ::GetModuleHandleW(nullptr),
-                       nullptr, nullptr,          nullptr, nullptr, ids::fmMain::kWindowClass};
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = ids::fmMain::kWindowClass;
     ASSERT_NE(::RegisterClassW(&wc), 0);
     const Finally unregister{[&] { ::UnregisterClassW(wc.lpszClassName, wc.hInstance); }};
     HWND impostor = ::CreateWindowW(wc.lpszClassName, L"Kestrel", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
