@@ -1,36 +1,65 @@
 // The icon's popup menu: each item does what its button does, while Kestrel sits in the tray.
 #include "app/fmMain_ids.h"
+#include "settings/fmOptions_ids.h"
 #include "tests/e2e/capture_support.h"
 #include "tests/e2e/tray_support.h"
 
-#include <gtest/gtest.h>
+#include <optional>
 
 namespace kestrel::e2e {
 namespace {
 
-void EmptyTheClipboard() {
-    WaitFor([] {
-        if (!::OpenClipboard(nullptr)) return false;
-        ::EmptyClipboard();
-        ::CloseClipboard();
-        return true;
-    });
-}
+class TrayMenu : public TrayTest {
+protected:
+    // Right-clicks the icon in the tray and clicks the item, with the mouse.
+    void ClickMenuItem(MenuItem item) {
+        HWND icon = IconWindow();
+        ASSERT_NE(icon, nullptr);
+        MouseClick(Centre(WindowRect(icon)), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+        HWND menu = WaitForMenu(kestrel_);
+        ASSERT_NE(menu, nullptr) << "a right click on the icon pops up the menu";
+        MouseClick(MenuItemCentre(menu, item), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    }
+    // Active Window to the clipboard, from the tray, while the user works in a window of their own.
+    void PrepareCapture() {
+        SetField(main_, ids::fmMain::kTxtScope, L"2");
+        SetField(main_, ids::fmMain::kTxtDest, L"2");
+        ASSERT_NO_FATAL_FAILURE(Minimize());
+        user_.emplace(PatternWindow::Kind::Captioned, ColourField(344, 201), std::vector<Pixel>{}, POINT{150, 140});
+        ASSERT_TRUE(user_->BringToFront());
+        ::Sleep(300);  // painted
+        sequence_ = ::GetClipboardSequenceNumber();
+    }
+    // The user's window is taken, not Kestrel's hidden window, the menu or the shell's tray; and Kestrel
+    // stays in the tray throughout.
+    void ExpectUsersWindowTaken() {
+        ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
+        EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms))
+            << "a capture that starts in the tray neither shows nor hides the window";
+        EXPECT_TRUE(ShellHasIcon(main_)) << "and leaves the icon up";
+        EXPECT_TRUE(kestrel_.Running());
+        EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
+        ASSERT_TRUE(capture::WaitForCaptureDone(main_, sequence_, false, 3s));
+        capture::ExpectWindowCapture(capture::ReadClipboardPicture(), *user_);
+    }
+    // Minimizes and chooses the item; `opened_` is the window it opens over the hidden main window.
+    void OpenFromTheTray(MenuItem item, const wchar_t* caption) {
+        ASSERT_NO_FATAL_FAILURE(Minimize());
+        ASSERT_NO_FATAL_FAILURE(Choose(item));
+        ASSERT_TRUE(WaitFor([&] { return (opened_ = kestrel_.FindTopLevel(nullptr, caption)) != nullptr; }, 3s));
+        EXPECT_FALSE(::IsWindowVisible(main_)) << "the main window stays hidden under it";
+        EXPECT_TRUE(ShellHasIcon(main_));
+    }
+    void CloseOpened() {
+        ::PostMessageW(opened_, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(opened_) || !::IsWindowVisible(opened_); }));
+        EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms)) << "closing it leaves Kestrel in the tray";
+    }
 
-bool ClipboardHasBitmap() { return ::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB); }
-
-// The user's window, on a capture from the tray: its outer size, and its colour in the middle.
-void ExpectUsersWindowOnTheClipboard(const PatternWindow& user, Pixel colour) {
-    ASSERT_TRUE(WaitFor(ClipboardHasBitmap, 3s));
-    const capture::ClipboardPicture picture = capture::ReadClipboardPicture();
-    ASSERT_TRUE(picture.hasBitmap);
-    const RECT rect = WindowRect(user.hWnd());
-    EXPECT_EQ(picture.image.width, rect.right - rect.left) << "the user's window, frame included";
-    EXPECT_EQ(picture.image.height, rect.bottom - rect.top);
-    EXPECT_EQ(picture.image.At(picture.image.width / 2, picture.image.height / 2), colour) << "its pixels";
-}
-
-class TrayMenu : public TrayTest {};
+    std::optional<PatternWindow> user_;
+    DWORD sequence_ = 0;
+    HWND opened_ = nullptr;
+};
 
 TEST_F(TrayMenu, RestoreShowsTheWindowAndTakesTheIconDown) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
@@ -39,11 +68,8 @@ TEST_F(TrayMenu, RestoreShowsTheWindowAndTakesTheIconDown) {
     EXPECT_TRUE(WaitFor([&] { return !ShellHasIcon(main_); })) << "and takes the icon down";
     EXPECT_TRUE(WaitFor([&] { return NewIconWindow(iconsBefore_) == nullptr; }));
     EXPECT_FALSE(MenuIsUp(kestrel_));
-
-    // Minimize works again afterwards, and so does the icon.
-    ASSERT_NO_FATAL_FAILURE(Minimize());
-    PostShellCallback(main_, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([&] { return Shown(); }));
+    ASSERT_NO_FATAL_FAILURE(Minimize()) << "Minimize works again afterwards";
+    EXPECT_TRUE(RestoreFromTray()) << "and so does the icon";
 }
 
 TEST_F(TrayMenu, ExitSavesTheSettingsAndTakesTheIconDown) {
@@ -55,109 +81,80 @@ TEST_F(TrayMenu, ExitSavesTheSettingsAndTakesTheIconDown) {
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", "2", "L", "83"}));
 }
 
-// Active Window from the tray menu takes the window the user was working in, not Kestrel's
-// hidden window, the menu or the shell's tray; and Kestrel stays in the tray throughout.
 TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
-    SetField(main_, ids::fmMain::kTxtScope, L"2");
-    SetField(main_, ids::fmMain::kTxtDest, L"2");
-    ASSERT_NO_FATAL_FAILURE(Minimize());
-    const Pixel colour = Rgb(0, 160, 80);
-    PatternWindow user(PatternWindow::Kind::Captioned, Quadrants(344, 201, {colour, colour, colour, colour}), {},
-                       POINT{150, 140});
-    ASSERT_TRUE(user.BringToFront());
-    ::Sleep(300);  // painted
-    EmptyTheClipboard();
-
+    ASSERT_NO_FATAL_FAILURE(PrepareCapture());
     ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Capture));
-    ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
-    EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms))
-        << "a capture that starts in the tray neither shows nor hides the window";
-    EXPECT_TRUE(ShellHasIcon(main_)) << "and leaves the icon up";
-    EXPECT_TRUE(kestrel_.Running());
-    EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
-
-    ExpectUsersWindowOnTheClipboard(user, colour);
+    ExpectUsersWindowTaken();
 }
 
-// The same with the mouse: the click on the shell's icon and on the menu item must not make the
-// shell's tray or Kestrel's menu the window that is taken.
 TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) {
-    SetField(main_, ids::fmMain::kTxtScope, L"2");
-    SetField(main_, ids::fmMain::kTxtDest, L"2");
-    ASSERT_NO_FATAL_FAILURE(Minimize());
-    HWND icon = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; }));
-    const Pixel colour = Rgb(200, 40, 120);
-    PatternWindow user(PatternWindow::Kind::Captioned, Quadrants(344, 201, {colour, colour, colour, colour}), {},
-                       POINT{150, 140});
-    ASSERT_TRUE(user.BringToFront());
-    ::Sleep(300);
-    EmptyTheClipboard();
-
-    MouseClick(Centre(WindowRect(icon)), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    HWND menu = WaitForMenu(kestrel_);
-    ASSERT_NE(menu, nullptr);
-    MouseClick(MenuItemCentre(menu, MenuItem::Capture), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
-    EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms));
-    EXPECT_TRUE(ShellHasIcon(main_));
-
-    ExpectUsersWindowOnTheClipboard(user, colour);
+    ASSERT_NO_FATAL_FAILURE(PrepareCapture());
+    ASSERT_NO_FATAL_FAILURE(ClickMenuItem(MenuItem::Capture));
+    ExpectUsersWindowTaken();
 }
 
 TEST_F(TrayMenu, OptionsOpensTheDialogModallyOverTheHiddenWindow) {
-    ASSERT_NO_FATAL_FAILURE(Minimize());
-    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Options));
-    HWND options = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (options = kestrel_.FindTopLevel(nullptr, L"Options")) != nullptr; }, 3s));
-    EXPECT_FALSE(::IsWindowVisible(main_)) << "the main window stays hidden under the dialog";
-    EXPECT_TRUE(ShellHasIcon(main_));
+    ASSERT_NO_FATAL_FAILURE(OpenFromTheTray(MenuItem::Options, L"Options"));
     EXPECT_FALSE(::IsWindowEnabled(main_)) << "modal, as from the Options button";
-
-    ::PostMessageW(options, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(options) || !::IsWindowVisible(options); }));
-    EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms)) << "closing the dialog leaves Kestrel in the tray";
+    CloseOpened();
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
 }
 
 TEST_F(TrayMenu, AboutOpensModelessOverTheHiddenWindow) {
-    ASSERT_NO_FATAL_FAILURE(Minimize());
-    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::About));
-    HWND about = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (about = kestrel_.FindTopLevel(nullptr, L"About")) != nullptr; }, 3s));
-    EXPECT_FALSE(::IsWindowVisible(main_));
-    EXPECT_TRUE(ShellHasIcon(main_));
+    ASSERT_NO_FATAL_FAILURE(OpenFromTheTray(MenuItem::About, L"About"));
     EXPECT_TRUE(::IsWindowEnabled(main_)) << "modeless: nothing else is disabled";
-
-    // While it is open the icon still answers.
-    HWND again = OpenMenu();
-    ASSERT_NE(again, nullptr);
-    CloseMenu(again);
-    ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
-
-    ::PostMessageW(about, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(about) || !::IsWindowVisible(about); }));
-    EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms));
+    ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu()) << "while it is open the icon still answers";
+    CloseOpened();
     EXPECT_TRUE(kestrel_.Running());
 }
 
 // The whole way through the shell, with the mouse: the tray's own icon window relays the clicks.
 TEST_F(TrayMenu, RealClicksOnTheIconAndTheMenu) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    HWND icon = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; }));
-
-    MouseClick(Centre(WindowRect(icon)), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    HWND menu = WaitForMenu(kestrel_);
-    ASSERT_NE(menu, nullptr) << "a right click on the icon pops up the menu";
-    MouseClick(MenuItemCentre(menu, MenuItem::Restore), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    ASSERT_NO_FATAL_FAILURE(ClickMenuItem(MenuItem::Restore));
     EXPECT_TRUE(WaitFor([&] { return Shown(); })) << "Restore, clicked";
-
     ASSERT_NO_FATAL_FAILURE(Minimize());
-    ASSERT_TRUE(WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; }));
+    HWND icon = IconWindow();
+    ASSERT_NE(icon, nullptr);
     MouseClick(Centre(WindowRect(icon)), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
     EXPECT_TRUE(WaitFor([&] { return Shown(); })) << "a double click on the icon restores";
     EXPECT_FALSE(MenuIsUp(kestrel_));
+}
+
+// While a modal window is open, the icon behaves as the taskbar button of a program with a modal
+// dialog: a click brings the dialog forward and nothing else, so that no second Options opens inside
+// the first and Kestrel cannot end under it.
+using TrayWhileModal = TrayMenu;
+
+TEST_F(TrayWhileModal, ClicksOnTheIconBringOptionsForwardAndNothingElse) {
+    // Every Options window of the process, shown or not.
+    const auto optionsWindows = [&] { return kestrel_.TopLevels(ids::fmOptions::kWindowClass, false).size(); };
+    ASSERT_NO_FATAL_FAILURE(OpenFromTheTray(MenuItem::Options, L"Options"));
+    ASSERT_EQ(ClassName(opened_), ids::fmOptions::kWindowClass);
+    ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
+
+    // The user turns to another window, then clicks the icon with either button, or twice.
+    PatternWindow elsewhere(PatternWindow::Kind::Captioned, ColourField(200, 120));
+    for (UINT click : {WM_RBUTTONUP, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK}) {
+        SCOPED_TRACE(testing::Message() << "mouse message " << click);
+        ASSERT_TRUE(elsewhere.BringToFront());
+        PostShellCallback(main_, click);
+        EXPECT_TRUE(capture::PumpUntil([&] { return ::GetForegroundWindow() == opened_; }, 5s))
+            << "the dialog comes forward";
+        EXPECT_TRUE(HoldsFor([&] { return !MenuIsUp(kestrel_); }, 1s)) << "no menu";
+        EXPECT_FALSE(::IsWindowVisible(main_)) << "the window the dialog disabled stays where it was";
+        EXPECT_EQ(optionsWindows(), 1u);
+        ASSERT_TRUE(kestrel_.Running());
+    }
+
+    // A second Options request by another way than the disabled button opens no second dialog.
+    ::PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::fmMain::kCmdOptions, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Child(main_, ids::fmMain::kCmdOptions)));
+    EXPECT_TRUE(HoldsFor([&] { return optionsWindows() == 1; }, 1s)) << "one Options window only";
+    CloseOpened();
+    EXPECT_TRUE(WaitFor([&] { return optionsWindows() == 0; }));
+    ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu()) << "the menu comes again once the dialog is closed";
+    EXPECT_TRUE(kestrel_.Running());
 }
 
 }  // namespace

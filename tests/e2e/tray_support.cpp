@@ -9,27 +9,22 @@
 namespace kestrel::e2e {
 namespace {
 
-constexpr int kMenuItems = 5;
-
-}  // namespace
-
-bool ShellHasIcon(HWND owner, UINT id) {
-    NOTIFYICONDATAW probe{};
-    probe.cbSize = sizeof probe;
-    probe.hWnd = owner;
-    probe.uID = id;
-    probe.uFlags = 0;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
-}
-
-bool ShellDeleteIcon(HWND owner, UINT id) {
+bool NotifyShell(DWORD request, HWND owner, UINT id) {
     NOTIFYICONDATAW record{};
     record.cbSize = sizeof record;
     record.hWnd = owner;
     record.uID = id;
-    return ::Shell_NotifyIconW(NIM_DELETE, &record) != FALSE;
+    return ::Shell_NotifyIconW(request, &record) != FALSE;
 }
 
+}  // namespace
+
+bool ShellHasIcon(HWND owner, UINT id) { return NotifyShell(NIM_MODIFY, owner, id); }
+
+bool ShellDeleteIcon(HWND owner, UINT id) { return NotifyShell(NIM_DELETE, owner, id); }
+
+// Wine keeps the icons in winex11's stand-alone tray (on an X display without a tray of its own) or in
+// explorer's, each a small window that relays mouse actions to the owner as a real tray does.
 std::vector<HWND> ShellIconWindows() {
     std::vector<HWND> icons;
     for (const wchar_t* trayClass : {L"__winex11_standalone_tray", L"Shell_TrayWnd"}) {
@@ -47,15 +42,16 @@ std::vector<HWND> ShellIconWindows() {
 }
 
 HWND NewIconWindow(const std::vector<HWND>& before) {
-    HWND found = nullptr;
+    std::vector<HWND> added;
     for (HWND icon : ShellIconWindows()) {
-        if (std::find(before.begin(), before.end(), icon) != before.end()) continue;
-        if (found) return nullptr;
-        found = icon;
+        if (std::find(before.begin(), before.end(), icon) == before.end()) added.push_back(icon);
     }
-    return found;
+    return added.size() == 1 ? added[0] : nullptr;
 }
 
+// A fresh Wine session builds its tray with the first icon, and the activations that come with it close
+// a popup menu opened in that moment: a user sees the icon before clicking it, so wait for it, and a
+// little longer.
 bool MinimizeToTray(const KestrelProcess& kestrel) {
     HWND main = kestrel.Main();
     const std::vector<HWND> iconsBefore = ShellIconWindows();
@@ -70,8 +66,6 @@ void PostShellCallback(HWND main, UINT mouseMessage) {
     ::PostMessageW(main, kCallbackMessage, kIconId, static_cast<LPARAM>(mouseMessage));
 }
 
-void BroadcastTaskbarCreated() { ::PostMessageW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0); }
-
 HWND WaitForMenu(const KestrelProcess& kestrel, std::chrono::milliseconds timeout) {
     HWND menu = nullptr;
     WaitFor([&] { return (menu = kestrel.FindTopLevel(L"#32768")) != nullptr; }, timeout);
@@ -80,31 +74,26 @@ HWND WaitForMenu(const KestrelProcess& kestrel, std::chrono::milliseconds timeou
 
 bool MenuIsUp(const KestrelProcess& kestrel) { return kestrel.FindTopLevel(L"#32768") != nullptr; }
 
-void PickMenuItem(HWND menu, MenuItem item) {
-    for (int i = 0; i <= static_cast<int>(item); ++i) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-    ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+bool CloseMenu(HWND menu) {
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return WaitFor([&] { return !::IsWindowVisible(menu); });
 }
 
-void CloseMenu(HWND menu) { ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0); }
-
 POINT MenuItemCentre(HWND menu, MenuItem item) {
+    constexpr int kItems = 5;
     const RECT client = ClientRectOnScreen(menu);
-    const int height = client.bottom - client.top;
     const int index = static_cast<int>(item);
-    return POINT{(client.left + client.right) / 2, client.top + (2 * index + 1) * height / (2 * kMenuItems)};
+    return POINT{Centre(client).x, client.top + (2 * index + 1) * (client.bottom - client.top) / (2 * kItems)};
 }
 
 void MouseClick(POINT at, DWORD down, DWORD up, int times) {
     ::SetCursorPos(at.x, at.y);
     ::Sleep(50);
-    for (int i = 0; i < times; ++i) {
-        INPUT input[2]{};
-        input[0].type = INPUT_MOUSE;
-        input[0].mi.dwFlags = down;
-        input[1].type = INPUT_MOUSE;
-        input[1].mi.dwFlags = up;
-        ::SendInput(2, input, sizeof(INPUT));
-    }
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = down;
+    input[1].mi.dwFlags = up;
+    for (int i = 0; i < times; ++i) ::SendInput(2, input, sizeof(INPUT));
 }
 
 POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
@@ -129,10 +118,34 @@ HWND TrayTest::OpenMenu() {
     return WaitForMenu(kestrel_);
 }
 
+void TrayTest::OpenAndCloseMenu() {
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr) << "517 pops up the menu";
+    ASSERT_TRUE(CloseMenu(menu));
+}
+
+// Another process's menu cannot be read, so the item is picked by its position: from nothing selected,
+// the first Down selects the top item.
 void TrayTest::Choose(MenuItem item) {
     HWND menu = OpenMenu();
     ASSERT_NE(menu, nullptr) << "the menu did not come up";
-    PickMenuItem(menu, item);
+    for (int i = 0; i <= static_cast<int>(item); ++i) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+HWND TrayTest::IconWindow() {
+    HWND icon = nullptr;
+    WaitFor([&] { return (icon = NewIconWindow(iconsBefore_)) != nullptr; });
+    return icon;
+}
+
+bool TrayTest::RestoreFromTray() {
+    PostShellCallback(main_, WM_LBUTTONDBLCLK);
+    return WaitFor([&] { return Shown(); });
+}
+
+bool TrayTest::StaysShown(std::chrono::milliseconds duration) {
+    return HoldsFor([&] { return !MenuIsUp(kestrel_) && Shown(); }, duration);
 }
 
 }  // namespace kestrel::e2e
