@@ -2,6 +2,7 @@
 #include "app/fmMain_ids.h"
 #include "settings/fmOptions_ids.h"
 #include "tests/e2e/capture_support.h"
+#include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/tray_support.h"
 
 #include <optional>
@@ -15,10 +16,10 @@ protected:
     void ClickMenuItem(MenuItem item) {
         HWND icon = IconWindow();
         ASSERT_NE(icon, nullptr);
-        MouseClick(Centre(WindowRect(icon)), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+        for (DWORD flags : {0, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP}) SendMouse(Centre(WindowRect(icon)), flags);
         HWND menu = WaitForMenu(kestrel_);
         ASSERT_NE(menu, nullptr) << "a right click on the icon pops up the menu";
-        MouseClick(MenuItemCentre(menu, item), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+        for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(MenuItemCentre(menu, item), flags);
     }
     // Active Window to the clipboard, from the tray, while the user works in a window of their own.
     void PrepareCapture() {
@@ -116,7 +117,9 @@ TEST_F(TrayMenu, RealClicksOnTheIconAndTheMenu) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
     HWND icon = IconWindow();
     ASSERT_NE(icon, nullptr);
-    MouseClick(Centre(WindowRect(icon)), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
+    for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+        SendMouse(Centre(WindowRect(icon)), flags);
+    }
     EXPECT_TRUE(WaitFor([&] { return Shown(); })) << "a double click on the icon restores";
     EXPECT_FALSE(MenuIsUp(kestrel_));
 }

@@ -17,12 +17,6 @@ bool NotifyShell(DWORD request, HWND owner, UINT id) {
     return ::Shell_NotifyIconW(request, &record) != FALSE;
 }
 
-}  // namespace
-
-bool ShellHasIcon(HWND owner, UINT id) { return NotifyShell(NIM_MODIFY, owner, id); }
-
-bool ShellDeleteIcon(HWND owner, UINT id) { return NotifyShell(NIM_DELETE, owner, id); }
-
 // Wine keeps the icons in winex11's stand-alone tray (on an X display without a tray of its own) or in
 // explorer's, each a small window that relays mouse actions to the owner as a real tray does.
 std::vector<HWND> ShellIconWindows() {
@@ -40,6 +34,12 @@ std::vector<HWND> ShellIconWindows() {
     }
     return icons;
 }
+
+}  // namespace
+
+bool ShellHasIcon(HWND owner, UINT id) { return NotifyShell(NIM_MODIFY, owner, id); }
+
+bool ShellDeleteIcon(HWND owner, UINT id) { return NotifyShell(NIM_DELETE, owner, id); }
 
 HWND NewIconWindow(const std::vector<HWND>& before) {
     std::vector<HWND> added;
@@ -84,16 +84,6 @@ POINT MenuItemCentre(HWND menu, MenuItem item) {
     const RECT client = ClientRectOnScreen(menu);
     const int index = static_cast<int>(item);
     return POINT{Centre(client).x, client.top + (2 * index + 1) * (client.bottom - client.top) / (2 * kItems)};
-}
-
-void MouseClick(POINT at, DWORD down, DWORD up, int times) {
-    ::SetCursorPos(at.x, at.y);
-    ::Sleep(50);
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = down;
-    input[1].mi.dwFlags = up;
-    for (int i = 0; i < times; ++i) ::SendInput(2, input, sizeof(INPUT));
 }
 
 POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }

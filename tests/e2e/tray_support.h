@@ -18,7 +18,6 @@ bool ShellHasIcon(HWND owner, UINT id = kIconId);
 // Takes an icon down behind its owner's back, as a crashing shell loses it.
 bool ShellDeleteIcon(HWND owner, UINT id = kIconId);
 // The icon window that appeared in Wine's tray since `before` was taken, if exactly one did.
-std::vector<HWND> ShellIconWindows();
 HWND NewIconWindow(const std::vector<HWND>& before);
 // Clicks Minimize and waits until the window is gone and the shell shows the icon.
 bool MinimizeToTray(const KestrelProcess& kestrel);
@@ -30,8 +29,6 @@ bool MenuIsUp(const KestrelProcess& kestrel);
 bool CloseMenu(HWND menu);  // Escape; whether the menu went
 // The items share the menu's client area evenly; the centre of one, on the screen.
 POINT MenuItemCentre(HWND menu, MenuItem item);
-// Real input, as the user's mouse gives it.
-void MouseClick(POINT at, DWORD down, DWORD up, int times = 1);
 POINT Centre(const RECT& rect);
 
 // A running Kestrel for each tray test.
