@@ -1,18 +1,16 @@
 // The notification-area icon: Minimize puts it up, the shell's reports of mouse actions on it restore
 // the window or pop up the menu, a restarted shell gets it back, and closing takes it down.
 #include "app/fmMain_ids.h"
+#include "tests/e2e/capture_support.h"
 #include "tests/e2e/tray_support.h"
 #include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/pixels.h"
 
 #include <shellapi.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <string>
-#include <thread>
 
 namespace kestrel::e2e {
 namespace {
@@ -178,9 +176,10 @@ TEST_F(TrayShell, ClosingTheShownWindowNeedsNoIcon) {
 }
 
 // A stand-in for the shell's tray window that writes down every icon request. Wine's Shell_NotifyIcon
-// hands each to the first top-level "Shell_TrayWnd" as WM_COPYDATA, and one created after the real tray
+// sends each to the first top-level "Shell_TrayWnd" as WM_COPYDATA, and one created after the real tray
 // comes first. Wine's own tray drops the icons of a window that is destroyed or whose process ends, so
 // only here can a test see whether the program took its icon down itself. The program ignores answers.
+// The test's thread owns the window: while Kestrel talks to it, the test pumps (capture::PumpUntil).
 class FakeShellTray {
 public:
     struct Request {
@@ -194,49 +193,34 @@ public:
     };
 
     FakeShellTray() {
-        WaitFor([&] { return wnd_.load() != nullptr; });
-    }
-    ~FakeShellTray() {
-        ::PostMessageW(wnd_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    bool InCharge() const { return ::FindWindowW(L"Shell_TrayWnd", nullptr) == wnd_; }
-    std::vector<Request> Requests() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return requests_;
-    }
-
-private:
-    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<FakeShellTray*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-        const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (message != WM_COPYDATA || !self || copy->cbData < 16) return ::DefWindowProcW(wnd, message, wParam, lParam);
-        std::lock_guard<std::mutex> lock(self->mutex_);
-        self->requests_.push_back(
-            {static_cast<DWORD>(copy->dwData), {static_cast<const char*>(copy->lpData), copy->cbData}});
-        return TRUE;
-    }
-
-    void Run() {
         WNDCLASSW wc{};
         wc.lpfnWndProc = Proc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"Shell_TrayWnd";
         ::RegisterClassW(&wc);
-        HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
-                                     nullptr);
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        wnd_ = wnd;
-        MSG msg;
-        while (wnd && ::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
-        ::DestroyWindow(wnd);
-        ::UnregisterClassW(wc.lpszClassName, wc.hInstance);
+        wnd_ = ::CreateWindowExW(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                                 nullptr);
+        ::SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&requests_));
+    }
+    ~FakeShellTray() {
+        ::DestroyWindow(wnd_);
+        ::UnregisterClassW(L"Shell_TrayWnd", ::GetModuleHandleW(nullptr));
+    }
+    bool InCharge() const { return wnd_ && ::FindWindowW(L"Shell_TrayWnd", nullptr) == wnd_; }
+    const std::vector<Request>& Requests() const { return requests_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* requests = reinterpret_cast<std::vector<Request>*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+        const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (message != WM_COPYDATA || !requests || copy->cbData < 16)
+            return ::DefWindowProcW(wnd, message, wParam, lParam);
+        requests->push_back({static_cast<DWORD>(copy->dwData), {static_cast<const char*>(copy->lpData), copy->cbData}});
+        return TRUE;
     }
 
-    mutable std::mutex mutex_;
     std::vector<Request> requests_;
-    std::atomic<HWND> wnd_{nullptr};
-    std::thread thread_{[this] { Run(); }};  // last: starts once the rest is set up
+    HWND wnd_ = nullptr;
 };
 
 // What Kestrel asks of the shell, seen by the stand-in. No probing of the shell from here: the stand-in
@@ -246,12 +230,16 @@ protected:
     void MinimizeIntoTheStandIn() {
         ASSERT_TRUE(shell_.InCharge());
         Click(Child(main_, ids::fmMain::kCmdMinimize));
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main_); }));
-        ASSERT_TRUE(WaitFor([&] { return !shell_.Requests().empty(); }));
+        ASSERT_TRUE(capture::PumpUntil([&] { return !::IsWindowVisible(main_) && !shell_.Requests().empty(); }));
     }
-    // The program's icon went up once and came down once.
+    // Kestrel ends with 0, and its icon went up once and came down once.
+    void ExpectEndAfterAddAndDelete() {
+        ASSERT_TRUE(capture::PumpUntil([&] { return !kestrel_.Running(); }));
+        EXPECT_EQ(kestrel_.WaitForExit(), 0u);
+        ExpectAddedThenDeleted();
+    }
     void ExpectAddedThenDeleted() {
-        const std::vector<FakeShellTray::Request> requests = shell_.Requests();
+        const std::vector<FakeShellTray::Request>& requests = shell_.Requests();
         ASSERT_EQ(requests.size(), 2u);
         EXPECT_EQ(requests[0].message, static_cast<DWORD>(NIM_ADD));
         EXPECT_EQ(requests[1].message, static_cast<DWORD>(NIM_DELETE));
@@ -267,7 +255,7 @@ protected:
 TEST_F(TrayRequests, TheIconHasItsIdCallbackAndTipAndIsNeverChanged) {
     ASSERT_NO_FATAL_FAILURE(MinimizeIntoTheStandIn());
     ASSERT_EQ(shell_.Requests().size(), 1u);
-    const FakeShellTray::Request add = shell_.Requests()[0];
+    const FakeShellTray::Request& add = shell_.Requests()[0];
     EXPECT_EQ(add.Field(2), static_cast<std::uint32_t>(NIF_MESSAGE | NIF_ICON | NIF_TIP)) << "uFlags";
     EXPECT_EQ(add.Field(3), 512u) << "uCallbackMessage";
     const std::wstring tip = L"Kestrel";  // ended where the text ends
@@ -279,21 +267,20 @@ TEST_F(TrayRequests, TheIconHasItsIdCallbackAndTipAndIsNeverChanged) {
     for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDBLCLK}) {
         PostShellCallback(main_, message);
     }
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main_) && shell_.Requests().size() >= 2; }));
+    ASSERT_TRUE(capture::PumpUntil([&] { return ::IsWindowVisible(main_) && shell_.Requests().size() >= 2; }));
     ExpectAddedThenDeleted();
 }
 
 TEST_F(TrayRequests, ExitFromTheMenuTakesTheIconDownBeforeTheProgramEnds) {
     ASSERT_NO_FATAL_FAILURE(MinimizeIntoTheStandIn());
     ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Exit));
-    ASSERT_EQ(kestrel_.WaitForExit(), 0u);
-    ExpectAddedThenDeleted();
+    ExpectEndAfterAddAndDelete();
 }
 
 TEST_F(TrayRequests, ClosingTheHiddenWindowTakesTheIconDown) {
     ASSERT_NO_FATAL_FAILURE(MinimizeIntoTheStandIn());
-    ASSERT_NO_FATAL_FAILURE(Close());
-    ExpectAddedThenDeleted();
+    ::PostMessageW(main_, WM_CLOSE, 0, 0);
+    ExpectEndAfterAddAndDelete();
 }
 
 using TrayIconAt144Dpi = TrayIcon;

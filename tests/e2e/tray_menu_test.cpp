@@ -19,7 +19,11 @@ protected:
         for (DWORD flags : {0, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP}) SendMouse(Centre(WindowRect(icon)), flags);
         HWND menu = WaitForMenu(kestrel_);
         ASSERT_NE(menu, nullptr) << "a right click on the icon pops up the menu";
-        for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(MenuItemCentre(menu, item), flags);
+        // The five items share the menu's client area evenly.
+        const RECT client = ClientRectOnScreen(menu);
+        const POINT at{Centre(client).x,
+                       client.top + (2 * static_cast<int>(item) + 1) * (client.bottom - client.top) / 10};
+        for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(at, flags);
     }
     // Active Window to the clipboard, from the tray, while the user works in a window of their own.
     void PrepareCapture() {

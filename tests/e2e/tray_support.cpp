@@ -49,19 +49,6 @@ HWND NewIconWindow(const std::vector<HWND>& before) {
     return added.size() == 1 ? added[0] : nullptr;
 }
 
-// A fresh Wine session builds its tray with the first icon, and the activations that come with it close
-// a popup menu opened in that moment: a user sees the icon before clicking it, so wait for it, and a
-// little longer.
-bool MinimizeToTray(const KestrelProcess& kestrel) {
-    HWND main = kestrel.Main();
-    const std::vector<HWND> iconsBefore = ShellIconWindows();
-    Click(Child(main, ids::fmMain::kCmdMinimize));
-    if (!WaitFor([&] { return !::IsWindowVisible(main) && ShellHasIcon(main); })) return false;
-    WaitFor([&] { return NewIconWindow(iconsBefore) != nullptr; }, 3s);
-    ::Sleep(500);
-    return true;
-}
-
 void PostShellCallback(HWND main, UINT mouseMessage) {
     ::PostMessageW(main, kCallbackMessage, kIconId, static_cast<LPARAM>(mouseMessage));
 }
@@ -79,13 +66,6 @@ bool CloseMenu(HWND menu) {
     return WaitFor([&] { return !::IsWindowVisible(menu); });
 }
 
-POINT MenuItemCentre(HWND menu, MenuItem item) {
-    constexpr int kItems = 5;
-    const RECT client = ClientRectOnScreen(menu);
-    const int index = static_cast<int>(item);
-    return POINT{Centre(client).x, client.top + (2 * index + 1) * (client.bottom - client.top) / (2 * kItems)};
-}
-
 POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
 void TrayTest::SetUp() {
@@ -98,9 +78,16 @@ void TrayTest::TearDown() {
     ::SetCursorPos(900, 700);
 }
 
+// A fresh Wine session builds its tray with the first icon, and the activations that come with it close
+// a popup menu opened in that moment: a user sees the icon before clicking it, so wait for it, and a
+// little longer.
 void TrayTest::Minimize() {
     ASSERT_TRUE(::IsWindowVisible(main_));
-    ASSERT_TRUE(MinimizeToTray(kestrel_)) << "Minimize hides the window and the shell shows the icon";
+    const std::vector<HWND> before = ShellIconWindows();
+    Click(Child(main_, ids::fmMain::kCmdMinimize));
+    ASSERT_TRUE(WaitFor([&] { return InTray(); })) << "Minimize hides the window and the shell holds the icon";
+    WaitFor([&] { return NewIconWindow(before) != nullptr; }, 3s);
+    ::Sleep(500);
 }
 
 HWND TrayTest::OpenMenu() {

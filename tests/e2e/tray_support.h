@@ -19,16 +19,12 @@ bool ShellHasIcon(HWND owner, UINT id = kIconId);
 bool ShellDeleteIcon(HWND owner, UINT id = kIconId);
 // The icon window that appeared in Wine's tray since `before` was taken, if exactly one did.
 HWND NewIconWindow(const std::vector<HWND>& before);
-// Clicks Minimize and waits until the window is gone and the shell shows the icon.
-bool MinimizeToTray(const KestrelProcess& kestrel);
 // The shell's report of a mouse action on the icon: its id in wParam, the mouse message in lParam.
 void PostShellCallback(HWND main, UINT mouseMessage);
 
 HWND WaitForMenu(const KestrelProcess& kestrel, std::chrono::milliseconds timeout = 5s);
 bool MenuIsUp(const KestrelProcess& kestrel);
 bool CloseMenu(HWND menu);  // Escape; whether the menu went
-// The items share the menu's client area evenly; the centre of one, on the screen.
-POINT MenuItemCentre(HWND menu, MenuItem item);
 POINT Centre(const RECT& rect);
 
 // A running Kestrel for each tray test.
@@ -37,7 +33,7 @@ protected:
     void SetUp() override;
     // An icon left up (or left behind by a killed Kestrel) would confuse the next test.
     void TearDown() override;
-    void Minimize();
+    void Minimize();  // and waits until the window is gone and the shell shows the icon
     HWND OpenMenu();  // as the shell's report of a right-button release does
     void OpenAndCloseMenu();
     void Choose(MenuItem item);  // by keys
