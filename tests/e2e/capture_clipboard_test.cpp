@@ -1,36 +1,32 @@
-// Capture to the clipboard as a user sees it: the picture that lands on the clipboard has the size
-// of what was captured and the pixels that were on the screen; the main window goes away for the
-// capture and comes back; trouble is reported and the program lives on.
+// Capture to the clipboard as a user sees it: the picture has the size and the pixels of what was
+// captured, wherever it is; the main window goes away for the capture and comes back; trouble is
+// reported and leaves the clipboard alone; Exit during a capture waits for the picture.
 #include "app/fmMain_ids.h"
 #include "tests/e2e/capture_support.h"
+#include "tests/e2e/keyboard_support.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrel::e2e {
 namespace {
 
-using CaptureToClipboard = capture::CaptureScenarios;
-using CaptureToClipboardAt144Dpi = capture::CaptureScenarios;
-using CaptureToClipboardOn8Bit = capture::CaptureScenarios;
-
 using namespace capture;
 
-std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-void Dismiss(HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); }
+using CaptureToClipboard = CaptureScenarios;
+using CaptureToClipboardAt144Dpi = CaptureScenarios;
+using CaptureToClipboardOn8Bit = CaptureScenarios;
+using CaptureOnTwoScreens = CaptureScenarios;
+using CaptureThenExit = CaptureScenarios;
+using ActiveWindowTarget = CaptureScenarios;
 
 TEST_F(CaptureToClipboard, ActiveWindowIsTheForegroundWindowFrameIncluded) {
-    ActiveWindowScenario(Screen::TrueColour, 301, 203);
+    CaptureScenario(Screen::TrueColour, Scope::ActiveWindow, {301, 203});
 }
 
 TEST_F(CaptureToClipboard, EmptySettingsCaptureTheForegroundWindow) {
     DeleteSettingsKey();
     ASSERT_NO_FATAL_FAILURE(Start());
-    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(222, 111));
-    ASSERT_TRUE(pattern.BringToFront());
-
-    ASSERT_TRUE(Capture(main_));
-    ExpectWindowCapture(ReadClipboardPicture(), pattern);
+    ExpectCaptureOf(PatternWindow(PatternWindow::Kind::Captioned, ColourField(222, 111)));
 }
 
 // Clicking Capture with the mouse brings Kestrel to the front, and hiding it hands the foreground
@@ -46,14 +42,19 @@ TEST_F(CaptureToClipboard, ClickingKestrelCapturesTheWindowTheUserWorkedIn) {
     PumpFor(200ms);
     ASSERT_EQ(::GetForegroundWindow(), worked.hWnd());
 
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    ClickCaptureWithTheMouse(main_);
-    ASSERT_TRUE(WaitForCaptureDone(main_, sequence, true));
+    const RECT button = WindowRect(Child(main_, ids::fmMain::kCmdCapture));
+    const POINT centre{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    ASSERT_TRUE(Capture(main_, [&] {
+        SendMouse(centre, MOUSEEVENTF_LEFTDOWN);
+        SendMouse(centre, MOUSEEVENTF_LEFTUP);
+    }));
     ExpectWindowCapture(ReadClipboardPicture(), worked);
     EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 }
 
-TEST_F(CaptureToClipboard, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::TrueColour); }
+TEST_F(CaptureToClipboard, EntireScreenIsTheWholeScreenPixelForPixel) {
+    CaptureScenario(Screen::TrueColour, Scope::EntireScreen);
+}
 
 // Minimised to the notification area, the window stays out of sight through a capture from the
 // menu (which presses the Capture button).
@@ -82,20 +83,17 @@ TEST_F(CaptureToClipboard, ASecondCaptureDuringTheFirstIsIgnored) {
     ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
-
     // How far one capture moves the clipboard's sequence number.
     const DWORD before = ::GetClipboardSequenceNumber();
-    PressCapture(main_);
-    ASSERT_TRUE(WaitForCaptureDone(main_, before, true));
+    ASSERT_TRUE(Capture(main_));
     const DWORD afterOne = ::GetClipboardSequenceNumber();
     ASSERT_TRUE(pattern.BringToFront());
 
-    {
-        FrozenProcess frozen(kestrel_.ProcessId());
-        ASSERT_GT(frozen.Threads(), 0u);
+    auto captureTwice = [&] {
         PressCapture(main_);
         PressCapture(main_);
-    }
+    };
+    ASSERT_GT(WhileFrozen(kestrel_.ProcessId(), captureTwice), 0u);
     ASSERT_TRUE(WaitForCaptureDone(main_, afterOne, true));
     PumpFor(500ms);
     EXPECT_EQ(::GetClipboardSequenceNumber() - afterOne, afterOne - before) << "exactly one more capture";
@@ -119,38 +117,21 @@ TEST_F(CaptureToClipboard, ABusyClipboardIsReportedAndLeftAlone) {
         ASSERT_TRUE(pattern.BringToFront());
         ASSERT_TRUE(OpenClipboardPatiently());
         const auto pressed = std::chrono::steady_clock::now();
-        PressCapture(main_);
-        HWND box = WaitForMessageBox(kestrel_);
-        const auto waited = std::chrono::steady_clock::now() - pressed;
-        ::CloseClipboard();
-        ASSERT_NE(box, nullptr) << "a message tells the user";
-        EXPECT_GE(waited, 450ms) << "Kestrel tried again for about half a second first";
-        EXPECT_EQ(WindowText(box), L"Kestrel");
-        EXPECT_NE(MessageBoxText(box).find(L"clipboard"), std::wstring::npos) << Ascii(MessageBoxText(box));
-        if (round == 0) EXPECT_EQ(MessageBoxIconKind(box), L"information");
-        EXPECT_FALSE(::IsWindowVisible(main_)) << "hidden until the message is dismissed";
-
-        Dismiss(box);
-        ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main_); })) << "the window comes back";
-        EXPECT_TRUE(kestrel_.Running());
-        EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"copied by the user"));
-        EXPECT_FALSE(::IsClipboardFormatAvailable(CF_BITMAP));
+        ExpectCaptureReported(L"clipboard", L"copied by the user", [&](HWND box) {
+            EXPECT_GE(std::chrono::steady_clock::now() - pressed, 450ms) << "Kestrel tried for about half a second";
+            ::CloseClipboard();
+            if (box && round == 0) EXPECT_EQ(MessageBoxIconKind(box), L"information");
+            EXPECT_FALSE(::IsWindowVisible(main_)) << "hidden until the message is dismissed";
+        });
         PumpFor(200ms);
         if (!afterFirst) {
             afterFirst = CountResources(kestrel_.Process());
         } else {
-            // A repaint may hold a device context for a moment; what a failed capture leaks stays.
-            std::vector<std::string> grown;
-            PumpUntil(
-                [&] { return (grown = Growth(*afterFirst, CountResources(kestrel_.Process()), 1 << 20)).empty(); }, 2s);
-            EXPECT_TRUE(grown.empty()) << "the failed capture left something behind:\n" << Join(grown);
+            EXPECT_EQ(LastingGrowth(kestrel_.Process(), *afterFirst, 1 << 20), "")
+                << "left behind by the failed capture";
         }
     }
-
-    // And the next capture works.
-    ASSERT_TRUE(pattern.BringToFront());
-    ASSERT_TRUE(Capture(main_));
-    ExpectWindowCapture(ReadClipboardPicture(), pattern);
+    ExpectCaptureOf(pattern);  // and the next capture works
 }
 
 // With no window of another program anywhere, there is nothing to capture: Kestrel says so instead
@@ -160,36 +141,130 @@ TEST_F(CaptureToClipboard, NoWindowToCaptureIsReported) {
     PutTextOnClipboard(L"nothing to see");
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == main_; }, 5s));
-
-    PressCapture(main_);
-    HWND box = WaitForMessageBox(kestrel_);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(WindowText(box), L"Kestrel");
-    EXPECT_NE(MessageBoxText(box).find(L"no window"), std::wstring::npos) << Ascii(MessageBoxText(box));
-    Dismiss(box);
-    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main_); }));
-    EXPECT_TRUE(kestrel_.Running());
-    EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(L"nothing to see"));
+    ExpectCaptureReported(L"no window", L"nothing to see");
 }
 
-// On a display scaled to 150 % the picture still has the screen's real pixels: Kestrel is DPI aware,
-// so nothing is virtualised, and the screen's size in pixels is not rounded through twips.
+// At 150 % the picture still has the screen's real pixels: Kestrel is DPI aware, so nothing is
+// virtualised, and the screen's size in pixels is not rounded through twips.
 TEST_F(CaptureToClipboardAt144Dpi, ActiveWindowIsCapturedInRealPixels) {
-    ActiveWindowScenario(Screen::Dpi144, 333, 222);
+    CaptureScenario(Screen::Dpi144, Scope::ActiveWindow, {333, 222});
 }
 
-TEST_F(CaptureToClipboardAt144Dpi, EntireScreenIsTheWholeScreenPixelForPixel) { EntireScreenScenario(Screen::Dpi144); }
+TEST_F(CaptureToClipboardAt144Dpi, EntireScreenIsTheWholeScreenPixelForPixel) {
+    CaptureScenario(Screen::Dpi144, Scope::EntireScreen);
+}
 
 // On a 256-colour palette screen the clipboard carries the system palette with the bitmap, and the
 // colours that were on the screen are the colours of the picture.
 TEST_F(CaptureToClipboardOn8Bit, TheScreenReallyIsAPaletteScreen) { ExpectScreen(Screen::Palette8Bit); }
 
 TEST_F(CaptureToClipboardOn8Bit, ActiveWindowKeepsItsColoursThroughThePalette) {
-    ActiveWindowScenario(Screen::Palette8Bit, 241, 163);
+    CaptureScenario(Screen::Palette8Bit, Scope::ActiveWindow, {241, 163});
 }
 
 TEST_F(CaptureToClipboardOn8Bit, EntireScreenKeepsItsColoursThroughThePalette) {
-    EntireScreenScenario(Screen::Palette8Bit);
+    CaptureScenario(Screen::Palette8Bit, Scope::EntireScreen);
+}
+
+// Exit chosen while a Capture is under way (its yields let it in) waits for the picture to be
+// delivered, then ends Kestrel the usual way, settings saved.
+TEST_F(CaptureThenExit, ExitDuringTheCaptureEndsKestrelOnceThePictureIsOnTheClipboard) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
+    SetField(main_, ids::fmMain::kTxtPercent, L"37");
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
+    ASSERT_TRUE(pattern.BringToFront());
+
+    const DWORD before = ::GetClipboardSequenceNumber();
+    // Both requests wait in the queue together: the Capture's first yield finds the Exit.
+    auto captureThenExit = [&] {
+        PressCapture(main_);
+        PressButton(main_, ids::fmMain::kCmdExit);
+    };
+    ASSERT_GT(WhileFrozen(kestrel_.ProcessId(), captureThenExit), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return !kestrel_.Running(); }, 20s)) << "Kestrel did not end";
+    EXPECT_EQ(kestrel_.WaitForExit(), 0u);
+    EXPECT_NE(::GetClipboardSequenceNumber(), before) << "the capture was delivered before the end";
+    EXPECT_TRUE(::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB));
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"2", "2", "P", "37"})) << "Exit saved the settings";
+}
+
+// The user worked in one window, came to Kestrel, and the window was minimised before the capture
+// was taken. Windows then activates the next window in line once Kestrel hides; that window is not
+// what the user asked for, so nothing is captured and the clipboard keeps what it had.
+TEST_F(ActiveWindowTarget, ARememberedWindowMinimisedBeforeTheCaptureIsReported) {
+    WriteSettings("2", "2", "P", "100");
+    PutTextOnClipboard(L"copied by the user");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    PatternWindow worked(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, POINT{40, 30});
+    PatternWindow other(PatternWindow::Kind::Captioned, ColourField(257, 181), {}, POINT{620, 30});
+    ASSERT_TRUE(worked.BringToFront());
+    ::SetWindowPos(other.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The user comes to Kestrel: it notes the window they leave.
+    ASSERT_TRUE(PumpUntil([&] {
+        ::SetForegroundWindow(main_);
+        return ::GetForegroundWindow() == main_;
+    }));
+    ::ShowWindow(worked.hWnd(), SW_MINIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(worked.hWnd()) != FALSE; }));
+    ASSERT_EQ(::GetForegroundWindow(), main_);
+    ExpectCaptureReported(L"no window", L"copied by the user");
+}
+
+// A desk of two monitors (session.sh two-screens): the primary one at (0,0)-(800,600) and a
+// second one left of it at (-640,0)-(0,480).
+constexpr RECT kPrimary{0, 0, 800, 600};
+constexpr RECT kLeft{-640, 0, 0, 480};
+
+MONITORINFO MonitorAt(POINT point) {
+    MONITORINFO info{sizeof(MONITORINFO)};
+    ::GetMonitorInfoW(::MonitorFromPoint(point, MONITOR_DEFAULTTONULL), &info);
+    return info;
+}
+
+TEST_F(CaptureOnTwoScreens, TheDeskHasAMonitorLeftOfThePrimary) {
+    EXPECT_EQ(::GetSystemMetrics(SM_CMONITORS), 2);
+    const MONITORINFO primary = MonitorAt(POINT{0, 0});
+    EXPECT_TRUE(::EqualRect(&primary.rcMonitor, &kPrimary));
+    EXPECT_TRUE(primary.dwFlags & MONITORINFOF_PRIMARY);
+    const MONITORINFO left = MonitorAt(POINT{-1, 0});
+    EXPECT_TRUE(::EqualRect(&left.rcMonitor, &kLeft)) << "a monitor at negative coordinates";
+    EXPECT_FALSE(left.dwFlags & MONITORINFOF_PRIMARY);
+    EXPECT_EQ(::GetSystemMetrics(SM_XVIRTUALSCREEN), kLeft.left);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXVIRTUALSCREEN), 1440);
+}
+
+struct PlaceCase {
+    const char* name;
+    POINT position;
+    bool onTheLeftMonitor;
+};
+
+class ActiveWindowOnTwoScreens : public CaptureScenarios, public ::testing::WithParamInterface<PlaceCase> {};
+
+TEST_P(ActiveWindowOnTwoScreens, IsThatWindowPixelForPixel) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
+    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(301, 203), {}, GetParam().position);
+    ASSERT_TRUE(pattern.BringToFront());
+    const RECT outer = WindowRect(pattern.hWnd());
+    ASSERT_EQ(outer.left, GetParam().position.x) << "placed where asked";
+    RECT common{};
+    ::IntersectRect(&common, &outer, &kLeft);
+    ASSERT_EQ(::EqualRect(&common, &outer) != FALSE, GetParam().onTheLeftMonitor) << "wholly on the left monitor";
+    ExpectCaptureOf(pattern);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, ActiveWindowOnTwoScreens,
+                         ::testing::Values(PlaceCase{"leftMonitor", POINT{-600, 40}, true},
+                                           PlaceCase{"acrossBothMonitors", POINT{-150, 100}, false},
+                                           PlaceCase{"primaryMonitor", POINT{300, 200}, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Entire Screen keeps its meaning on a desk of several monitors: the primary screen, at its own
+// size, not the whole desk.
+TEST_F(CaptureOnTwoScreens, EntireScreenIsThePrimaryScreen) {
+    ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), kPrimary.right);
+    ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), kPrimary.bottom);
+    CaptureScenario(Screen::TrueColour, Scope::EntireScreen);
 }
 
 }  // namespace

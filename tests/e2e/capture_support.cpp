@@ -1,16 +1,63 @@
 #include "tests/e2e/capture_support.h"
 
 #include "app/fmMain_ids.h"
+#include "toolkit/handles.h"
 
 #include <psapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstring>
-#include <set>
 #include <sstream>
 
 namespace kestrel::e2e::capture {
+namespace {
+
+// A hidden window of the test process that opens the clipboard.
+HWND ClipboardReader() {
+    static HWND reader = ::CreateWindowExW(0, L"STATIC", L"clipboard reader", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                           ::GetModuleHandleW(nullptr), nullptr);
+    return reader;
+}
+
+std::vector<Pixel> Colours(const std::vector<PALETTEENTRY>& entries) {
+    std::vector<Pixel> colours;
+    for (const PALETTEENTRY& entry : entries) colours.push_back(Rgb(entry.peRed, entry.peGreen, entry.peBlue));
+    return colours;
+}
+
+std::vector<Pixel> SystemPalette() {
+    const WindowDc screen = WindowDc::Client(nullptr);
+    std::vector<PALETTEENTRY> entries(256);
+    entries.resize(::GetSystemPaletteEntries(screen.get(), 0, 256, entries.data()));
+    return Colours(entries);
+}
+
+struct WindowCount {
+    DWORD process;
+    int count;
+};
+
+BOOL CALLBACK CountWindow(HWND wnd, LPARAM param) {
+    auto* windows = reinterpret_cast<WindowCount*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(wnd, &process);
+    if (process == windows->process) ++windows->count;
+    return TRUE;
+}
+
+// GDI_HANDLE_ENTRY of the 64-bit handle table.
+constexpr size_t kGdiEntries = 0x10000;
+constexpr size_t kGdiEntrySize = 24;
+constexpr size_t kGdiTypeOffset = 14;
+#ifdef _WIN64
+constexpr size_t kPebGdiSharedHandleTable = 0xF8;
+#else
+constexpr size_t kPebGdiSharedHandleTable = 0x94;
+#endif
+
+}  // namespace
 
 void Pump() {
     MSG msg;
@@ -20,18 +67,10 @@ void Pump() {
     }
 }
 
-// A hidden window of the test process that opens the clipboard.
-HWND ClipboardReader() {
-    static HWND reader = ::CreateWindowExW(0, L"STATIC", L"clipboard reader", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                           ::GetModuleHandleW(nullptr), nullptr);
-    return reader;
-}
-
 bool OpenClipboardPatiently() {
     return PumpUntil([] { return ::OpenClipboard(ClipboardReader()) != FALSE; }, 5s);
 }
 
-// Reads CF_BITMAP, converting it to colours as a program that honours CF_PALETTE does.
 ClipboardPicture ReadClipboardPicture() {
     ClipboardPicture result;
     if (!OpenClipboardPatiently()) return result;
@@ -39,35 +78,30 @@ ClipboardPicture ReadClipboardPicture() {
     HBITMAP bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
     HPALETTE palette = static_cast<HPALETTE>(::GetClipboardData(CF_PALETTE));
     if (palette) {
-        const UINT count = ::GetPaletteEntries(palette, 0, 0, nullptr);
-        std::vector<PALETTEENTRY> entries(count);
-        ::GetPaletteEntries(palette, 0, count, entries.data());
-        result.palette = entries;
+        std::vector<PALETTEENTRY> entries(::GetPaletteEntries(palette, 0, 0, nullptr));
+        ::GetPaletteEntries(palette, 0, static_cast<UINT>(entries.size()), entries.data());
+        result.palette = Colours(entries);
     }
     BITMAP info{};
     if (bitmap && ::GetObjectW(bitmap, sizeof info, &info)) {
         result.hasBitmap = true;
         result.bitsPerPixel = info.bmBitsPixel;
-        result.image.width = info.bmWidth;
-        result.image.height = info.bmHeight;
+        result.image = Image{info.bmWidth, info.bmHeight, {}};
         result.image.pixels.resize(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
         BITMAPINFO request = TopDown32BitInfo(info.bmWidth, info.bmHeight);
-        HDC screen = ::GetDC(nullptr);
-        HDC dc = ::CreateCompatibleDC(screen);
-        HPALETTE previous = palette ? ::SelectPalette(dc, palette, FALSE) : nullptr;
-        if (palette) ::RealizePalette(dc);
-        ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), result.image.pixels.data(), &request,
+        const WindowDc screen = WindowDc::Client(nullptr);
+        const UniqueDc dc(::CreateCompatibleDC(screen.get()));
+        HPALETTE previous = palette ? ::SelectPalette(dc.get(), palette, FALSE) : nullptr;
+        if (palette) ::RealizePalette(dc.get());
+        ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(info.bmHeight), result.image.pixels.data(), &request,
                     DIB_RGB_COLORS);
-        if (previous) ::SelectPalette(dc, previous, FALSE);
-        ::DeleteDC(dc);
-        ::ReleaseDC(nullptr, screen);
+        if (previous) ::SelectPalette(dc.get(), previous, FALSE);
         for (Pixel& p : result.image.pixels) p &= 0x00FFFFFF;
     }
     ::CloseClipboard();
     return result;
 }
 
-// Puts a text on the clipboard, as the user's own earlier copy.
 void PutTextOnClipboard(const std::wstring& text) {
     ASSERT_TRUE(OpenClipboardPatiently());
     ::EmptyClipboard();
@@ -90,33 +124,12 @@ std::optional<std::wstring> ClipboardText() {
     return text;
 }
 
-void PressCapture(HWND main) {
-    constexpr int id = ids::fmMain::kCmdCapture;
+void PressButton(HWND main, int id) {
     ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Child(main, id)));
 }
 
-// A real mouse click on the Capture button: Kestrel takes the foreground first, as it does for a
-// user.
-void ClickCaptureWithTheMouse(HWND main) {
-    const RECT r = WindowRect(Child(main, ids::fmMain::kCmdCapture));
-    const int x = (r.left + r.right) / 2;
-    const int y = (r.top + r.bottom) / 2;
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(x, 65535, width - 1);
-        input.mi.dy = MulDiv(y, 65535, height - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(3, inputs, sizeof(INPUT));
-}
+void PressCapture(HWND main) { PressButton(main, ids::fmMain::kCmdCapture); }
 
-// Waits until a capture that began after `sequenceBefore` has placed a bitmap on the clipboard
-// and, when Kestrel was visible, Kestrel is back on the screen.
 bool WaitForCaptureDone(HWND main, DWORD sequenceBefore, bool windowComesBack, std::chrono::milliseconds timeout) {
     return PumpUntil(
         [&] {
@@ -126,16 +139,24 @@ bool WaitForCaptureDone(HWND main, DWORD sequenceBefore, bool windowComesBack, s
         timeout);
 }
 
-HWND WaitForMessageBox(const KestrelProcess& kestrel) {
-    HWND box = nullptr;
-    PumpUntil([&] { return (box = FindMessageBox(kestrel.ProcessId())) != nullptr; }, 10s);
-    return box;
+bool Capture(HWND main, const std::function<void()>& request) {
+    const DWORD sequence = ::GetClipboardSequenceNumber();
+    request ? request() : PressCapture(main);
+    return WaitForCaptureDone(main, sequence, true);
 }
 
-bool Capture(HWND main) {
-    const DWORD sequence = ::GetClipboardSequenceNumber();
-    PressCapture(main);
-    return WaitForCaptureDone(main, sequence, true);
+size_t WhileFrozen(DWORD processId, const std::function<void()>& action) {
+    std::vector<UniqueKernelHandle> threads;
+    const UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{sizeof(THREADENTRY32)};
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID != processId) continue;
+        UniqueKernelHandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+        if (thread && ::SuspendThread(thread.get()) != static_cast<DWORD>(-1)) threads.push_back(std::move(thread));
+    }
+    action();
+    for (const UniqueKernelHandle& thread : threads) ::ResumeThread(thread.get());
+    return threads.size();
 }
 
 void ExpectWindowCapture(const ClipboardPicture& picture, const PatternWindow& pattern) {
@@ -143,85 +164,59 @@ void ExpectWindowCapture(const ClipboardPicture& picture, const PatternWindow& p
     const RECT outer = WindowRect(pattern.hWnd());
     EXPECT_EQ(picture.image.width, outer.right - outer.left) << "the window's outer width, frame included";
     EXPECT_EQ(picture.image.height, outer.bottom - outer.top) << "the window's outer height, title bar included";
+    // Every pixel of the pattern, its markers included, where the client area is.
     const POINT client = pattern.ClientOffset();
-    const Image& expected = pattern.Pattern();
-    ASSERT_LE(client.x + expected.width, picture.image.width);
-    ASSERT_LE(client.y + expected.height, picture.image.height);
-    for (const Marker& marker : pattern.Markers()) {
-        EXPECT_EQ(picture.image.At(client.x + marker.x, client.y + marker.y), marker.colour)
-            << "marker at " << marker.x << "," << marker.y;
-    }
-    EXPECT_EQ(Differences(expected, picture.image, client.x, client.y), "");
+    EXPECT_EQ(Differences(pattern.Pattern(), picture.image, client.x, client.y), "");
 }
-
-namespace {
-
-std::vector<PALETTEENTRY> SystemPalette() {
-    HDC screen = ::GetDC(nullptr);
-    std::vector<PALETTEENTRY> entries(256);
-    entries.resize(::GetSystemPaletteEntries(screen, 0, 256, entries.data()));
-    ::ReleaseDC(nullptr, screen);
-    return entries;
-}
-
-Pixel ToPixel(const PALETTEENTRY& entry) { return Rgb(entry.peRed, entry.peGreen, entry.peBlue); }
-
-// The clipboard carries a copy of the system palette with the bitmap.
-void ExpectPaletteOfTheScreen(const ClipboardPicture& picture) {
-    EXPECT_EQ(picture.bitsPerPixel, 8);
-    ASSERT_TRUE(picture.palette) << "the clipboard carries a palette";
-    const std::vector<PALETTEENTRY> screen = SystemPalette();
-    ASSERT_EQ(picture.palette->size(), 256u);
-    ASSERT_EQ(screen.size(), 256u);
-    for (size_t i = 0; i < 256; ++i) {
-        EXPECT_EQ(ToPixel((*picture.palette)[i]), ToPixel(screen[i])) << "entry " << i << " of the system palette";
-    }
-}
-
-}  // namespace
 
 void ExpectScreen(Screen screen) {
-    HDC dc = ::GetDC(nullptr);
-    const bool palette = (::GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
-    const int sizePalette = ::GetDeviceCaps(dc, SIZEPALETTE);
-    const int bits = ::GetDeviceCaps(dc, BITSPIXEL);
-    ::ReleaseDC(nullptr, dc);
-    EXPECT_EQ(palette, screen == Screen::Palette8Bit);
+    const WindowDc dc = WindowDc::Client(nullptr);
+    EXPECT_EQ((::GetDeviceCaps(dc.get(), RASTERCAPS) & RC_PALETTE) != 0, screen == Screen::Palette8Bit);
     if (screen == Screen::Palette8Bit) {
-        EXPECT_EQ(sizePalette, 256);
-        EXPECT_EQ(bits, 8);
+        EXPECT_EQ(::GetDeviceCaps(dc.get(), SIZEPALETTE), 256);
+        EXPECT_EQ(::GetDeviceCaps(dc.get(), BITSPIXEL), 8);
     }
     EXPECT_EQ(ScreenDpi(), screen == Screen::Dpi144 ? 144 : 96);
 }
 
 std::vector<Pixel> PatternColours(Screen screen) {
+    ExpectScreen(screen);
     if (screen != Screen::Palette8Bit) return {};
     // The static colours at both ends of the system palette, each once. (Wine on an 8-bit X screen
     // maps every other colour to the nearest static one.)
-    const std::vector<PALETTEENTRY> palette = SystemPalette();
-    std::multiset<Pixel> all;
-    for (const PALETTEENTRY& entry : palette) all.insert(ToPixel(entry));
+    const std::vector<Pixel> palette = SystemPalette();
     std::vector<Pixel> chosen;
     for (size_t i = 0; i < palette.size(); ++i) {
-        if (i >= 10 && i + 10 < palette.size()) continue;
-        if (all.count(ToPixel(palette[i])) == 1) chosen.push_back(ToPixel(palette[i]));
+        const bool atAnEnd = i < 10 || i + 10 >= palette.size();
+        if (atAnEnd && std::count(palette.begin(), palette.end(), palette[i]) == 1) chosen.push_back(palette[i]);
     }
     EXPECT_GE(chosen.size(), 8u);
     return chosen;
 }
 
-void CaptureScenarios::ActiveWindowScenario(Screen screen, int width, int height) {
-    ASSERT_NO_FATAL_FAILURE(ExpectScreen(screen));
-    ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
+void CaptureScenarios::CaptureScenario(Screen screen, Scope scope, SIZE window) {
+    const bool entireScreen = scope == Scope::EntireScreen;
+    ASSERT_NO_FATAL_FAILURE(StartWith(entireScreen ? "1" : "2", "2", "P", "100"));
+    if (entireScreen) window = SIZE{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     const std::vector<Pixel> colours = PatternColours(screen);
-    PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(width, height, colours), colours);
+    // On the whole screen, a borderless topmost window: its capture is the screen's.
+    PatternWindow pattern(entireScreen ? PatternWindow::Kind::FullScreenTopmost : PatternWindow::Kind::Captioned,
+                          ColourField(window.cx, window.cy, colours), colours);
     ASSERT_TRUE(pattern.BringToFront());
+    PumpFor(300ms);
 
     ASSERT_TRUE(Capture(main_));
     const ClipboardPicture picture = ReadClipboardPicture();
+    if (entireScreen) {
+        ASSERT_EQ(picture.image.width, window.cx);
+        ASSERT_EQ(picture.image.height, window.cy);
+    }
     ExpectWindowCapture(picture, pattern);
     if (screen == Screen::Palette8Bit) {
-        ExpectPaletteOfTheScreen(picture);
+        EXPECT_EQ(picture.bitsPerPixel, 8);
+        ASSERT_TRUE(picture.palette) << "the clipboard carries a palette";
+        ASSERT_EQ(picture.palette->size(), 256u);
+        EXPECT_EQ(*picture.palette, SystemPalette()) << "a copy of the system palette";
     } else {
         EXPECT_FALSE(picture.palette) << "a true-colour screen gives no palette";
     }
@@ -230,163 +225,81 @@ void CaptureScenarios::ActiveWindowScenario(Screen screen, int width, int height
     EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 }
 
-void CaptureScenarios::EntireScreenScenario(Screen screen) {
-    ASSERT_NO_FATAL_FAILURE(ExpectScreen(screen));
-    ASSERT_NO_FATAL_FAILURE(StartWith("1", "2", "P", "100"));
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    const std::vector<Pixel> colours = PatternColours(screen);
-    PatternWindow full(PatternWindow::Kind::FullScreenTopmost, ColourField(width, height, colours), colours);
-    ASSERT_TRUE(full.BringToFront());
-    PumpFor(300ms);
-
+void CaptureScenarios::ExpectCaptureOf(const PatternWindow& pattern) {
+    ASSERT_TRUE(pattern.BringToFront());
     ASSERT_TRUE(Capture(main_));
-    const ClipboardPicture picture = ReadClipboardPicture();
-    ASSERT_TRUE(picture.hasBitmap);
-    if (screen == Screen::Palette8Bit) ExpectPaletteOfTheScreen(picture);
-    ASSERT_EQ(picture.image.width, width);
-    ASSERT_EQ(picture.image.height, height);
-    for (const Marker& marker : full.Markers()) {
-        EXPECT_EQ(picture.image.At(marker.x, marker.y), marker.colour) << "marker at " << marker.x << "," << marker.y;
-    }
-    EXPECT_EQ(Differences(full.Pattern(), picture.image), "");
+    ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
-namespace detail {
-
-struct WindowCount {
-    DWORD process;
-    int count;
-};
-
-BOOL CALLBACK CountChild(HWND wnd, LPARAM param) {
-    auto* count = reinterpret_cast<WindowCount*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(wnd, &process);
-    if (process == count->process) ++count->count;
-    return TRUE;
+void CaptureScenarios::ExpectCaptureReported(const wchar_t* says, const wchar_t* kept,
+                                             const std::function<void(HWND)>& whileUp) {
+    PressCapture(main_);
+    HWND box = nullptr;
+    PumpUntil([&] { return (box = FindMessageBox(kestrel_.ProcessId())) != nullptr; }, 10s);
+    if (whileUp) whileUp(box);
+    ASSERT_NE(box, nullptr) << "a message tells the user";
+    EXPECT_EQ(WindowText(box), L"Kestrel");
+    const std::wstring text = MessageBoxText(box);
+    EXPECT_NE(text.find(says), std::wstring::npos) << std::string(text.begin(), text.end());
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(main_); })) << "the window comes back";
+    EXPECT_TRUE(kestrel_.Running());
+    EXPECT_EQ(ClipboardText(), std::optional<std::wstring>(kept));
+    EXPECT_FALSE(::IsClipboardFormatAvailable(CF_BITMAP)) << "nothing placed";
 }
-
-BOOL CALLBACK CountTopLevel(HWND wnd, LPARAM param) {
-    auto* count = reinterpret_cast<WindowCount*>(param);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(wnd, &process);
-    if (process == count->process) {
-        ++count->count;
-        ::EnumChildWindows(wnd, CountChild, param);
-    }
-    return TRUE;
-}
-
-// GDI_HANDLE_ENTRY of the 64-bit handle table.
-constexpr size_t kGdiEntries = 0x10000;
-constexpr size_t kGdiEntrySize = 24;
-constexpr size_t kGdiTypeOffset = 14;
-#ifdef _WIN64
-constexpr size_t kPebGdiSharedHandleTable = 0xF8;
-#else
-constexpr size_t kPebGdiSharedHandleTable = 0x94;
-#endif
-
-}  // namespace detail
 
 ResourceCounts CountResources(HANDLE process) {
     ResourceCounts counts;
-    const DWORD id = ::GetProcessId(process);
-
-    using QueryFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic{};
-    if (query && query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) == 0) {
-        std::uintptr_t table = 0;
-        SIZE_T read = 0;
-        if (::ReadProcessMemory(process,
-                                reinterpret_cast<const char*>(basic.PebBaseAddress) + detail::kPebGdiSharedHandleTable,
-                                &table, sizeof table, &read) &&
-            table) {
-            std::vector<unsigned char> entries(detail::kGdiEntries * detail::kGdiEntrySize);
-            if (::ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(),
-                                    &read)) {
-                for (size_t i = 0; i < detail::kGdiEntries; ++i) {
-                    const int type = entries[i * detail::kGdiEntrySize + detail::kGdiTypeOffset];
-                    if (type != 0) {
-                        ++counts.gdiByType[type];
-                        ++counts.gdiTotal;
-                    }
+    std::uintptr_t table = 0;
+    if (::NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        ::ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + kPebGdiSharedHandleTable,
+                            &table, sizeof table, nullptr) &&
+        table) {
+        std::vector<unsigned char> entries(kGdiEntries * kGdiEntrySize);
+        if (::ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(),
+                                nullptr)) {
+            for (size_t i = 0; i < kGdiEntries; ++i) {
+                if (const int type = entries[i * kGdiEntrySize + kGdiTypeOffset]) {
+                    ++counts.gdiByType[type];
+                    ++counts.gdiTotal;
                 }
             }
         }
     }
-
-    detail::WindowCount windows{id, 0};
-    ::EnumWindows(detail::CountTopLevel, reinterpret_cast<LPARAM>(&windows));
-    // Message-only windows are not top-level windows of the desktop; count them too.
-    HWND messageOnly = nullptr;
-    while ((messageOnly = ::FindWindowExW(HWND_MESSAGE, messageOnly, nullptr, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(messageOnly, &owner);
-        if (owner == id) ++windows.count;
+    WindowCount windows{::GetProcessId(process), 0};
+    ::EnumChildWindows(::GetDesktopWindow(), CountWindow, reinterpret_cast<LPARAM>(&windows));
+    // Message-only windows are not the desktop's; count them too.
+    for (HWND wnd = nullptr; (wnd = ::FindWindowExW(HWND_MESSAGE, wnd, nullptr, nullptr)) != nullptr;) {
+        CountWindow(wnd, reinterpret_cast<LPARAM>(&windows));
     }
     counts.windows = windows.count;
-
     PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof memory;
     if (::GetProcessMemoryInfo(process, &memory, sizeof memory)) counts.pagefileBytes = memory.PagefileUsage;
     return counts;
 }
 
-// What grew between two counts: every GDI type whose count rose, the windows, and memory beyond
-// `memoryTolerance` bytes. Empty when nothing leaked.
-std::vector<std::string> Growth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T memoryTolerance) {
-    std::vector<std::string> grown;
+std::string Growth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T memoryTolerance) {
+    std::ostringstream grown;
     for (const auto& [type, count] : after.gdiByType) {
         const auto found = before.gdiByType.find(type);
         const int was = found == before.gdiByType.end() ? 0 : found->second;
-        if (count > was) {
-            std::ostringstream text;
-            text << "GDI objects of type 0x" << std::hex << type << std::dec << ": " << was << " -> " << count;
-            grown.push_back(text.str());
-        }
+        if (count > was)
+            grown << "GDI objects of type 0x" << std::hex << type << std::dec << ": " << was << " -> " << count << "\n";
     }
-    if (after.windows > before.windows) {
-        grown.push_back("windows: " + std::to_string(before.windows) + " -> " + std::to_string(after.windows));
-    }
+    if (after.windows > before.windows) grown << "windows: " << before.windows << " -> " << after.windows << "\n";
     if (after.pagefileBytes > before.pagefileBytes + memoryTolerance) {
-        grown.push_back("committed memory: " + std::to_string(before.pagefileBytes) + " -> " +
-                        std::to_string(after.pagefileBytes) + " bytes");
+        grown << "committed memory: " << before.pagefileBytes << " -> " << after.pagefileBytes << " bytes\n";
     }
+    return grown.str();
+}
+
+std::string LastingGrowth(HANDLE process, const ResourceCounts& before, SIZE_T memoryTolerance, ResourceCounts* after) {
+    ResourceCounts last;
+    std::string grown;
+    PumpUntil([&] { return (grown = Growth(before, last = CountResources(process), memoryTolerance)).empty(); }, 2s);
+    if (after) *after = last;
     return grown;
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
-
-FrozenProcess::FrozenProcess(DWORD processId) {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != processId) continue;
-        if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
-            if (::SuspendThread(thread) != static_cast<DWORD>(-1)) {
-                threads_.push_back(thread);
-            } else {
-                ::CloseHandle(thread);
-            }
-        }
-    }
-    ::CloseHandle(snapshot);
-}
-
-FrozenProcess::~FrozenProcess() {
-    for (HANDLE thread : threads_) {
-        ::ResumeThread(thread);
-        ::CloseHandle(thread);
-    }
 }
 
 }  // namespace kestrel::e2e::capture

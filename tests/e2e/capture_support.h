@@ -1,15 +1,12 @@
-// Helpers of the capture tests: reading the picture that Kestrel left on the clipboard, driving a
-// capture, counting a process's GDI objects, windows and memory, and the capture scenarios that run
-// on every screen (24-bit, 8-bit palette, 144 dpi).
-//
-// The test's thread owns the window that opens the clipboard, and Wine sends a clipboard owner
-// messages when another program empties the clipboard: whenever it waits for Kestrel, the test
-// pumps its messages (Pump, PumpUntil).
+// Capture helpers: the clipboard as another program sees it, asking Kestrel for a capture, counting
+// a process's resources, and the capture scenarios every screen runs. The test's thread owns the
+// clipboard reader, and Wine sends a clipboard owner messages: whenever it waits, it pumps them.
 #pragma once
 #include "tests/e2e/pattern_window.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,13 +31,12 @@ inline void PumpFor(std::chrono::milliseconds duration) {
     PumpUntil([] { return false; }, duration);
 }
 
-// The clipboard as another program sees it.
 struct ClipboardPicture {
     bool hasBitmap = false;
     bool offersDib = false;
     int bitsPerPixel = 0;
-    std::optional<std::vector<PALETTEENTRY>> palette;  // CF_PALETTE, when there is one
-    Image image;                                       // CF_BITMAP in colours (through CF_PALETTE)
+    std::optional<std::vector<Pixel>> palette;  // CF_PALETTE's colours, when there is one
+    Image image;                                // CF_BITMAP in colours (through CF_PALETTE)
 };
 bool OpenClipboardPatiently();
 // Reads CF_BITMAP, converting it to colours as a program that honours CF_PALETTE does.
@@ -49,34 +45,19 @@ ClipboardPicture ReadClipboardPicture();
 void PutTextOnClipboard(const std::wstring& text);
 std::optional<std::wstring> ClipboardText();
 
-// Asks for a capture the way a click does (BN_CLICKED from the Capture button), without moving the
-// foreground to Kestrel: the window in front stays in front.
+// BN_CLICKED from a button of the main window, without moving the foreground: the window in front
+// stays in front.
+void PressButton(HWND main, int id);
 void PressCapture(HWND main);
-// A real mouse click on the Capture button: Kestrel takes the foreground first, as it does for a
-// user.
-void ClickCaptureWithTheMouse(HWND main);
 // Waits until a capture that began after `sequenceBefore` has placed a bitmap on the clipboard
 // and, when Kestrel was visible, Kestrel is back on the screen.
 bool WaitForCaptureDone(HWND main, DWORD sequenceBefore, bool windowComesBack, std::chrono::milliseconds timeout = 15s);
-// PressCapture and WaitForCaptureDone for a visible Kestrel.
-bool Capture(HWND main);
+// `request` (PressCapture when none), then WaitForCaptureDone for a visible Kestrel.
+bool Capture(HWND main, const std::function<void()>& request = nullptr);
 
-// Waits for Kestrel's message box and returns it (nullptr when none came).
-HWND WaitForMessageBox(const KestrelProcess& kestrel);
-
-// Holds every thread of a process still, so that messages posted meanwhile are all waiting when it
-// goes on: the way to make two clicks arrive "at once".
-class FrozenProcess {
-public:
-    explicit FrozenProcess(DWORD processId);
-    FrozenProcess(const FrozenProcess&) = delete;
-    FrozenProcess& operator=(const FrozenProcess&) = delete;
-    ~FrozenProcess();
-    size_t Threads() const { return threads_.size(); }
-
-private:
-    std::vector<HANDLE> threads_;
-};
+// Runs `action` while every thread of the process is suspended, so that messages it posts are all
+// waiting together when the process goes on; returns how many threads were held.
+size_t WhileFrozen(DWORD processId, const std::function<void()>& action);
 
 // The capture of `pattern`'s whole window: its outer size, and the pattern's pixels where the
 // client area is.
@@ -85,21 +66,25 @@ void ExpectWindowCapture(const ClipboardPicture& picture, const PatternWindow& p
 // The screens the capture scenarios run on; each suite asserts that it got the one it expects.
 enum class Screen { TrueColour, Palette8Bit, Dpi144 };
 void ExpectScreen(Screen screen);
-// The colours a pattern on that screen may use: any on a true-colour screen, on a palette screen
-// the static colours it shows exactly.
+// Expects that screen, and returns the colours a pattern on it may use: any on a true-colour
+// screen, on a palette screen the static colours it shows exactly.
 std::vector<Pixel> PatternColours(Screen screen);
-// The capture scenarios that run on every screen, each on a Kestrel of its own.
+
 class CaptureScenarios : public KestrelTest {
 protected:
-    // Scope "2": the foreground window, frame included, with the colours it showed.
-    void ActiveWindowScenario(Screen screen, int width, int height);
-    // Scope "1": the whole screen, pixel for pixel.
-    void EntireScreenScenario(Screen screen);
+    // Active Window ("2") takes the foreground window of `window`'s size, frame included, with the
+    // colours it showed; Entire Screen ("1") the whole screen, pixel for pixel.
+    enum class Scope { ActiveWindow, EntireScreen };
+    void CaptureScenario(Screen screen, Scope scope, SIZE window = {});
+    // Brings `pattern` to the front, captures it and expects it on the clipboard.
+    void ExpectCaptureOf(const PatternWindow& pattern);
+    // Capture ends in a message box from Kestrel that contains `says` (`whileUp` runs as it comes);
+    // once dismissed, Kestrel is back and running, and the clipboard holds `kept` and no picture.
+    void ExpectCaptureReported(const wchar_t* says, const wchar_t* kept, const std::function<void(HWND)>& whileUp = {});
 };
 
-// Resource counts of a process. GetGuiResources and the private-bytes counter are stubs under Wine
-// (they answer 0), so GDI objects are read from the process's own GDI handle table
-// (PEB->GdiSharedHandleTable), USER objects are its windows, and memory is its PagefileUsage.
+// GetGuiResources and the private-bytes counter answer 0 under Wine, so GDI objects are read from
+// the process's GDI handle table (PEB->GdiSharedHandleTable), and memory is its PagefileUsage.
 struct ResourceCounts {
     std::map<int, int> gdiByType;  // live GDI handles by their type byte
     int gdiTotal = 0;
@@ -107,9 +92,12 @@ struct ResourceCounts {
     SIZE_T pagefileBytes = 0;
 };
 ResourceCounts CountResources(HANDLE process);
-// What grew between two counts: every GDI type whose count rose, the windows, and memory beyond
-// `memoryTolerance` bytes. Empty when nothing leaked.
-std::vector<std::string> Growth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T memoryTolerance);
-std::string Join(const std::vector<std::string>& lines);
+// A line for every GDI type whose count rose, for the windows, and for memory beyond
+// `memoryTolerance`; empty when nothing leaked.
+std::string Growth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T memoryTolerance);
+// The same, given up to 2 s to go away: a repaint holds a device context or two for a moment, a
+// leak stays. `after` receives the last count.
+std::string LastingGrowth(HANDLE process, const ResourceCounts& before, SIZE_T memoryTolerance,
+                          ResourceCounts* after = nullptr);
 
 }  // namespace kestrel::e2e::capture
