@@ -8,30 +8,31 @@ namespace kestrel::e2e {
 namespace {
 
 constexpr char kKeyPath[] = "Software\\Olm\\Kestrel";
+constexpr int kFieldIds[] = {ids::fmMain::kTxtScope, ids::fmMain::kTxtDest, ids::fmMain::kTxtOrientation,
+                             ids::fmMain::kTxtPercent};
+constexpr const char* kValueNames[] = {"Scope", "Destination", "Orientation", "Percent"};
 
-struct FindArgs {
-    DWORD pid;
-    const wchar_t* windowClass;
-    const wchar_t* caption;
-    bool visibleOnly;
-    std::vector<HWND>* all;
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND wnd, LPARAM param) {
-    auto* args = reinterpret_cast<FindArgs*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid != args->pid) return TRUE;
-    if (args->visibleOnly && !::IsWindowVisible(wnd)) return TRUE;
-    if (args->windowClass && ClassName(wnd) != args->windowClass) return TRUE;
-    if (args->caption && WindowText(wnd) != args->caption) return TRUE;
-    if (args->all) {
-        args->all->push_back(wnd);
-        return TRUE;
+// The top-level windows of a process, in z-order. (The class and caption compare without case.)
+std::vector<HWND> TopLevelsOf(DWORD pid, const wchar_t* windowClass, const wchar_t* caption, bool visibleOnly) {
+    std::vector<HWND> found;
+    for (HWND wnd = nullptr; (wnd = ::FindWindowExW(nullptr, wnd, windowClass, caption)) != nullptr;) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(wnd, &owner);
+        if (owner == pid && (!visibleOnly || ::IsWindowVisible(wnd))) found.push_back(wnd);
     }
-    args->found = wnd;
-    return FALSE;
+    return found;
+}
+
+HWND FirstTopLevelOf(DWORD pid, const wchar_t* windowClass, const wchar_t* caption = nullptr, bool visibleOnly = true) {
+    const std::vector<HWND> found = TopLevelsOf(pid, windowClass, caption, visibleOnly);
+    return found.empty() ? nullptr : found.front();
+}
+
+UniqueKey CreateKey() {
+    HKEY key = nullptr;
+    const LSTATUS status =
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    return UniqueKey(status == ERROR_SUCCESS ? key : nullptr);
 }
 
 }  // namespace
@@ -55,56 +56,53 @@ KestrelProcess::KestrelProcess(const std::wstring& exe) {
 bool KestrelProcess::Launch(const std::wstring& exe) {
     End();
     std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    return ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info)) {
+        return false;
+    }
+    ::CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+    processId_ = info.dwProcessId;
+    return true;
 }
 
 bool KestrelProcess::Start(const std::wstring& exe) {
     if (!Launch(exe)) return false;
-    ::WaitForInputIdle(info_.hProcess, 10000);
-    WaitFor([&] {
-        main_ = FindTopLevel(ids::fmMain::kWindowClass, L"Kestrel");
-        return main_ != nullptr;
-    });
+    ::WaitForInputIdle(Process(), 10000);
+    WaitFor([&] { return (main_ = FindTopLevel(ids::fmMain::kWindowClass, L"Kestrel")) != nullptr; });
     return true;
 }
 
-KestrelProcess::~KestrelProcess() { End(); }
-
 void KestrelProcess::End() {
-    if (!info_.hProcess) return;
     if (Running()) {
-        ::TerminateProcess(info_.hProcess, 99);
-        ::WaitForSingleObject(info_.hProcess, 5000);
+        ::TerminateProcess(Process(), 99);
+        ::WaitForSingleObject(Process(), 5000);
     }
-    ::CloseHandle(info_.hThread);
-    ::CloseHandle(info_.hProcess);
-    info_ = {};
+    process_.reset();
+    processId_ = 0;
     main_ = nullptr;
 }
 
-bool KestrelProcess::Running() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+bool KestrelProcess::Running() const { return process_ && ::WaitForSingleObject(Process(), 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> KestrelProcess::WaitForExit(std::chrono::milliseconds timeout) {
-    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
-        return std::nullopt;
     DWORD code = 0;
-    ::GetExitCodeProcess(info_.hProcess, &code);
+    if (::WaitForSingleObject(Process(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(Process(), &code)) {
+        return std::nullopt;
+    }
     return code;
 }
 
 HWND KestrelProcess::FindTopLevel(const wchar_t* windowClass, const wchar_t* caption, bool visibleOnly) const {
-    FindArgs args{info_.dwProcessId, windowClass, caption, visibleOnly, nullptr, nullptr};
-    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
-    return args.found;
+    return FirstTopLevelOf(processId_, windowClass, caption, visibleOnly);
 }
 
 std::vector<HWND> KestrelProcess::TopLevels(const wchar_t* windowClass, bool visibleOnly) const {
-    std::vector<HWND> all;
-    FindArgs args{info_.dwProcessId, windowClass, nullptr, visibleOnly, &all, nullptr};
-    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
-    return all;
+    return TopLevelsOf(processId_, windowClass, nullptr, visibleOnly);
 }
 
 void KestrelTest::Start(const std::wstring& exe) {
@@ -131,13 +129,8 @@ void KestrelTest::Close(UINT message, WPARAM wParam) {
 }
 
 std::wstring WindowText(HWND wnd) {
-    DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
-                          &copied);
-    text.resize(static_cast<size_t>(copied));
+    std::wstring text(static_cast<size_t>(SendTo(wnd, WM_GETTEXTLENGTH)) + 1, L'\0');
+    text.resize(static_cast<size_t>(SendTo(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -148,8 +141,7 @@ std::wstring ClassName(HWND wnd) {
 }
 
 void SetWindowTextRemote(HWND wnd, const std::wstring& text) {
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+    SendTo(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
@@ -163,8 +155,7 @@ void PressKey(HWND target, UINT key) {
 HWND FocusOf(HWND wnd) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &info)) return nullptr;
-    return info.hwndFocus;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -180,12 +171,6 @@ std::wstring Field(HWND main, int id) { return WindowText(Child(Child(main, ids:
 void SetField(HWND main, int id, const std::wstring& text) {
     SetWindowTextRemote(Child(Child(main, ids::fmMain::kPicture1), id), text);
 }
-
-namespace {
-constexpr int kFieldIds[] = {ids::fmMain::kTxtScope, ids::fmMain::kTxtDest, ids::fmMain::kTxtOrientation,
-                             ids::fmMain::kTxtPercent};
-constexpr const char* kValueNames[] = {"Scope", "Destination", "Orientation", "Percent"};
-}  // namespace
 
 std::vector<std::wstring> Fields(HWND main) {
     std::vector<std::wstring> texts;
@@ -211,24 +196,16 @@ RECT WindowRect(HWND wnd) {
 }
 
 int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
+    const int dpi = ::GetDeviceCaps(WindowDc::Client(nullptr).get(), LOGPIXELSX);
     return dpi > 0 ? dpi : 96;
 }
 
 int ToTwips(int pixels) { return ::MulDiv(pixels, 1440, ScreenDpi()); }
 
-HWND FindMessageBox(DWORD processId) {
-    FindArgs args{processId, L"#32770", nullptr, true, nullptr, nullptr};
-    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
-    return args.found;
-}
+HWND FindMessageBox(DWORD processId) { return FirstTopLevelOf(processId, L"#32770"); }
 
-std::wstring MessageBoxText(HWND box) {
-    // The text of a message box is its static control with id 0xFFFF.
-    return WindowText(::GetDlgItem(box, 0xFFFF));
-}
+// The text of a message box is its static control with id 0xFFFF.
+std::wstring MessageBoxText(HWND box) { return WindowText(::GetDlgItem(box, 0xFFFF)); }
 
 std::string RawValue::Text() const {
     std::string text(data.begin(), data.end());
@@ -238,22 +215,12 @@ std::string RawValue::Text() const {
 
 void DeleteSettingsKey() { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath); }
 
-void CreateSettingsKey() {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-        ::RegCloseKey(key);
-    }
-}
+void CreateSettingsKey() { CreateKey(); }
 
 void WriteRawValue(const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        throw std::runtime_error("settings key could not be created");
-    }
-    ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    ::RegCloseKey(key);
+    const UniqueKey key = CreateKey();
+    if (!key) throw std::runtime_error("settings key could not be created");
+    ::RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
 void WriteText(const char* name, const std::string& text) {
@@ -261,18 +228,18 @@ void WriteText(const char* name, const std::string& text) {
 }
 
 std::optional<RawValue> ReadRawValue(const char* name) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueKey key(opened);
     RawValue value;
     DWORD size = 0;
-    LSTATUS status = ::RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        value.data.resize(size);
-        status = ::RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size);
-        value.data.resize(size);
+    if (::RegQueryValueExA(key.get(), name, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    value.data.resize(size);
+    if (::RegQueryValueExA(key.get(), name, nullptr, &value.type, value.data.data(), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
     }
-    ::RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return std::nullopt;
+    value.data.resize(size);
     return value;
 }
 
@@ -287,10 +254,8 @@ std::vector<std::string> StoredSettings() {
 
 void WriteSettings(const std::string& scope, const std::string& destination, const std::string& orientation,
                    const std::string& percent) {
-    WriteText("Scope", scope);
-    WriteText("Destination", destination);
-    WriteText("Orientation", orientation);
-    WriteText("Percent", percent);
+    const std::string* texts[] = {&scope, &destination, &orientation, &percent};
+    for (size_t i = 0; i < std::size(texts); ++i) WriteText(kValueNames[i], *texts[i]);
 }
 
 }  // namespace kestrel::e2e

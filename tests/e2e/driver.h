@@ -1,8 +1,7 @@
-// A small driver that works Kestrel from the outside, as a user would: it starts the real
-// kestrel.exe, finds its windows and controls, clicks, reads texts, and prepares and reads the
-// registry. Everything here runs in the test process; Kestrel is another process.
+// Works Kestrel from the outside, as a user would: starts the real kestrel.exe (another process),
+// finds its windows and controls, clicks, reads texts, and prepares and reads the registry.
 #pragma once
-#include "toolkit/win.h"
+#include "toolkit/handles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +15,7 @@ namespace kestrel::e2e {
 
 using namespace std::chrono_literals;
 
-// Polls `condition` until it holds or `timeout` passes; true when it held.
+// Polls `condition` until it holds (true) or `timeout` passes (false).
 template <typename Condition>
 bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -30,18 +29,11 @@ bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 10s) {
 // True when `condition` holds throughout `duration`.
 template <typename Condition>
 bool HoldsFor(Condition condition, std::chrono::milliseconds duration) {
-    const auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end) {
-        if (!condition()) return false;
-        ::Sleep(20);
-    }
-    return condition();
+    return !WaitFor([&] { return !condition(); }, duration);
 }
 
 // The folder of the test executable, which is also kestrel.exe's.
 std::wstring BuildFolder();
-
-// kestrel.exe beside the test executable.
 std::wstring BuiltProgram();
 
 class KestrelProcess {
@@ -50,47 +42,42 @@ public:
     KestrelProcess();                                  // starts kestrel.exe and waits for its main window
     explicit KestrelProcess(const std::wstring& exe);  // the same for a program file elsewhere
     explicit KestrelProcess(NotYet) {}                 // started later, by Start
-    ~KestrelProcess();                                 // ends the process if it still runs
+    ~KestrelProcess() { End(); }
     KestrelProcess(const KestrelProcess&) = delete;
     KestrelProcess& operator=(const KestrelProcess&) = delete;
 
     // Starts the program and waits for its main window; false when it could not be started.
     bool Start(const std::wstring& exe = BuiltProgram());
-    // Starts the program without waiting for anything. Either ends the program started before.
+    // Starts the program without waiting for anything. Both end the program started before.
     bool Launch(const std::wstring& exe = BuiltProgram());
-    // Ends the program if it still runs.
-    void End();
+    void End();  // kills the program if it still runs
 
     HWND Main() const { return main_; }
-    DWORD ProcessId() const { return info_.dwProcessId; }
-    HANDLE Process() const { return info_.hProcess; }
+    DWORD ProcessId() const { return processId_; }
+    HANDLE Process() const { return process_.get(); }
     bool Running() const;
-    // Waits for the process to end; its exit code, or nullopt on time-out.
+    // The exit code, or nullopt when the program still runs after `timeout`.
     std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s);
-    // The top-level window of this process with that class (and caption, when given), if any.
     HWND FindTopLevel(const wchar_t* windowClass, const wchar_t* caption = nullptr, bool visibleOnly = true) const;
-    // Every top-level window of this process (of that class, when given).
     std::vector<HWND> TopLevels(const wchar_t* windowClass = nullptr, bool visibleOnly = true) const;
 
 private:
-    PROCESS_INFORMATION info_{};
+    UniqueKernelHandle process_;
+    DWORD processId_ = 0;
     HWND main_ = nullptr;
 };
 
-// A Kestrel of the test's own: started by Start once the test has prepared what the program reads
-// at start-up, and ended with the test (killed when a failed test left it running, or open behind
-// a message box).
+// A Kestrel of the test's own, started once the test has prepared what the program reads at
+// start-up, and killed with the test (when a failed test left it running or behind a message box).
 class KestrelTest : public ::testing::Test {
 protected:
-    // Starts the program (a fresh one, when the test started one before) and asserts that its main
-    // window came up.
+    // Starts a fresh program and asserts that its main window came up.
     void Start(const std::wstring& exe = BuiltProgram());
     // Writes the four settings into a fresh settings key, then starts.
     void StartWith(const std::string& scope, const std::string& destination, const std::string& orientation,
                    const std::string& percent);
-    // The Exit button: the program ends with 0.
+    // The Exit button, or the main window closed (close box, system menu): the program ends with 0.
     void Exit();
-    // The main window closed (close box, system menu): the program ends with 0.
     void Close(UINT message = WM_CLOSE, WPARAM wParam = 0);
 
     KestrelProcess kestrel_{KestrelProcess::NotYet{}};
@@ -100,32 +87,32 @@ protected:
 template <typename Param>
 class KestrelTestWithParam : public KestrelTest, public ::testing::WithParamInterface<Param> {};
 
-// Window helpers (cross-process).
+// Window helpers (cross-process; messages are sent with a time-out).
 std::wstring WindowText(HWND wnd);
 std::wstring ClassName(HWND wnd);
 void SetWindowTextRemote(HWND wnd, const std::wstring& text);
-void Click(HWND button);  // posts a click, so a modal window it opens does not block the test
+void Click(HWND button);  // posted, so a modal window it opens does not block the test
 // A key pressed and released while `target` has the focus, as the keyboard delivers it.
 void PressKey(HWND target, UINT key);
 // The control that has the keyboard focus on that window's thread, or nullptr.
 HWND FocusOf(HWND wnd);
-LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);  // with a time-out
+LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 HWND Child(HWND parent, int id);
-// The hidden settings fields of the main window, by control id.
+// The hidden settings fields of the main window, by control id; all four in the order Scope,
+// Destination, Orientation, Percent.
 std::wstring Field(HWND main, int id);
 void SetField(HWND main, int id, const std::wstring& text);
-// All four of them, in the order Scope, Destination, Orientation, Percent.
 std::vector<std::wstring> Fields(HWND main);
 void SetFields(HWND main, const std::vector<std::wstring>& texts);
 RECT ClientRectOnScreen(HWND wnd);
 RECT WindowRect(HWND wnd);
 int ScreenDpi();
 int ToTwips(int pixels);
-// A message box of the given process (class #32770) and its text, if one is up.
+// A message box (class #32770) of that process, if one is up, and its text.
 HWND FindMessageBox(DWORD processId);
 std::wstring MessageBoxText(HWND box);
 
-// Registry helpers for the settings key HKLM\Software\Olm\Kestrel.
+// The settings key HKLM\Software\Olm\Kestrel.
 struct RawValue {
     DWORD type = 0;
     std::vector<std::uint8_t> data;
@@ -136,10 +123,9 @@ void CreateSettingsKey();
 void WriteRawValue(const char* name, DWORD type, const void* data, DWORD size);
 void WriteText(const char* name, const std::string& text);  // REG_SZ without terminating NUL
 std::optional<RawValue> ReadRawValue(const char* name);
-// The four stored settings as text, in the order Scope, Destination, Orientation, Percent;
-// "(none)" for a value that is missing.
+// The four settings as stored, in the order Scope, Destination, Orientation, Percent; "(none)"
+// for a missing one.
 std::vector<std::string> StoredSettings();
-// Writes the four settings as text values.
 void WriteSettings(const std::string& scope, const std::string& destination, const std::string& orientation,
                    const std::string& percent);
 

@@ -1,6 +1,5 @@
 #include "tests/e2e/pattern_window.h"
 
-#include <array>
 #include <mutex>
 #include <utility>
 
@@ -10,10 +9,14 @@ namespace {
 constexpr int kMarkerSize = 9;
 constexpr wchar_t kClass[] = L"Kestrel.Test.Pattern";
 
+Pattern Blank(int width, int height) {
+    return {{width, height, std::vector<Pixel>(static_cast<size_t>(width) * static_cast<size_t>(height))}, {}};
+}
+
 }  // namespace
 
 Pattern ColourField(int width, int height, const std::vector<Pixel>& colours) {
-    Pattern pattern{{width, height, std::vector<Pixel>(static_cast<size_t>(width) * static_cast<size_t>(height))}, {}};
+    Pattern pattern = Blank(width, height);
     auto at = [&](int x, int y) -> Pixel& { return pattern.image.pixels[static_cast<size_t>(y) * width + x]; };
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -22,14 +25,14 @@ Pattern ColourField(int width, int height, const std::vector<Pixel>& colours) {
                                        : colours[static_cast<size_t>((x / 4) + 3 * (y / 4)) % colours.size()];
         }
     }
-    const std::array<Pixel, 5> markerColours = {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255), Rgb(255, 255, 0),
-                                                Rgb(255, 0, 255)};
-    const std::array<std::pair<int, int>, 5> places = {
-        std::pair{3, 3}, std::pair{width - 3 - kMarkerSize, 3}, std::pair{3, height - 3 - kMarkerSize},
-        std::pair{width - 3 - kMarkerSize, height - 3 - kMarkerSize}, std::pair{width / 2, height / 2}};
-    for (size_t i = 0; i < places.size(); ++i) {
+    const Pixel markerColours[] = {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255), Rgb(255, 255, 0), Rgb(255, 0, 255)};
+    const int right = width - 3 - kMarkerSize;
+    const int bottom = height - 3 - kMarkerSize;
+    const int places[][2] = {{3, 3}, {right, 3}, {3, bottom}, {right, bottom}, {width / 2, height / 2}};
+    for (size_t i = 0; i < std::size(places); ++i) {
         const Pixel colour = colours.empty() ? markerColours[i] : colours[(i * 7 + 1) % colours.size()];
-        const auto [left, top] = places[i];
+        const int left = places[i][0];
+        const int top = places[i][1];
         pattern.markers.push_back(Marker{left + kMarkerSize / 2, top + kMarkerSize / 2, colour});
         for (int y = top; y < top + kMarkerSize; ++y) {
             for (int x = left; x < left + kMarkerSize; ++x) at(x, y) = colour;
@@ -39,16 +42,16 @@ Pattern ColourField(int width, int height, const std::vector<Pixel>& colours) {
 }
 
 Pattern Quadrants(int width, int height, const QuadrantColours& colours) {
-    Pattern pattern{{width, height, std::vector<Pixel>(static_cast<size_t>(width) * static_cast<size_t>(height))}, {}};
+    Pattern pattern = Blank(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             pattern.image.pixels[static_cast<size_t>(y) * width + x] =
                 colours[(x < width / 2 ? 0 : 1) + (y < height / 2 ? 0 : 2)];
         }
     }
-    for (int i = 0; i < 4; ++i) {
-        pattern.markers.push_back(Marker{i % 2 ? width * 3 / 4 : width / 4, i < 2 ? height / 4 : height * 3 / 4,
-                                         colours[static_cast<size_t>(i)]});
+    for (size_t i = 0; i < 4; ++i) {
+        pattern.markers.push_back(
+            Marker{i % 2 ? width * 3 / 4 : width / 4, i < 2 ? height / 4 : height * 3 / 4, colours[i]});
     }
     return pattern;
 }
@@ -56,16 +59,16 @@ Pattern Quadrants(int width, int height, const QuadrantColours& colours) {
 PatternWindow::PatternWindow(Kind kind, struct Pattern pattern, const std::vector<Pixel>& palette, POINT position)
     : pattern_(std::move(pattern)) {
     if (!palette.empty()) {
-        std::vector<unsigned char> record(sizeof(LOGPALETTE) + palette.size() * sizeof(PALETTEENTRY));
-        auto* logical = reinterpret_cast<LOGPALETTE*>(record.data());
-        logical->palVersion = 0x300;
-        logical->palNumEntries = static_cast<WORD>(palette.size());
-        for (size_t i = 0; i < palette.size(); ++i) {
-            logical->palPalEntry[i] =
-                PALETTEENTRY{static_cast<BYTE>(palette[i] >> 16), static_cast<BYTE>(palette[i] >> 8),
-                             static_cast<BYTE>(palette[i]), 0};
+        struct {
+            WORD version;
+            WORD count;
+            PALETTEENTRY entries[256];
+        } record{0x300, static_cast<WORD>(std::min<size_t>(palette.size(), 256)), {}};
+        for (size_t i = 0; i < record.count; ++i) {
+            const Pixel p = palette[i];
+            record.entries[i] = {static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p), 0};
         }
-        palette_ = ::CreatePalette(logical);
+        palette_.reset(::CreatePalette(reinterpret_cast<const LOGPALETTE*>(&record)));
     }
     thread_ = std::thread([this, kind, position] { Run(kind, position); });
     WaitFor([this] { return wnd_.load() != nullptr || failed_.load(); });
@@ -75,35 +78,26 @@ PatternWindow::PatternWindow(Kind kind, struct Pattern pattern, const std::vecto
 PatternWindow::~PatternWindow() {
     if (HWND wnd = wnd_.load()) ::PostMessageW(wnd, WM_CLOSE, 0, 0);
     if (thread_.joinable()) thread_.join();
-    if (palette_) ::DeleteObject(palette_);
 }
 
 void PatternWindow::Run(Kind kind, POINT position) {
     static std::once_flag registered;
     std::call_once(registered, [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &PatternWindow::Proc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
+        const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+        const WNDCLASSW wc{0, &Proc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, arrow, nullptr, nullptr, kClass};
         ::RegisterClassW(&wc);
     });
-    DWORD style = WS_POPUP;
-    DWORD exStyle = 0;
+    const DWORD style = kind == Kind::Captioned ? WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME : WS_POPUP;
     RECT outer{0, 0, pattern_.image.width, pattern_.image.height};
-    if (kind == Kind::Captioned) {
-        style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-        ::AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    } else if (kind == Kind::FullScreenTopmost) {
-        exStyle = WS_EX_TOPMOST;
-        position = POINT{0, 0};
-    } else {
+    ::AdjustWindowRectEx(&outer, style, FALSE, 0);
+    if (kind == Kind::FullScreenTopmost) position = POINT{0, 0};
+    if (kind == Kind::Centred) {
         position = POINT{(::GetSystemMetrics(SM_CXSCREEN) - outer.right) / 2,
                          (::GetSystemMetrics(SM_CYSCREEN) - outer.bottom) / 2};
     }
-    HWND wnd = ::CreateWindowExW(exStyle, kClass, L"Kestrel test pattern", style, position.x, position.y,
-                                 outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                 ::GetModuleHandleW(nullptr), this);
+    HWND wnd = ::CreateWindowExW(kind == Kind::FullScreenTopmost ? WS_EX_TOPMOST : 0, kClass, L"Kestrel test pattern",
+                                 style, position.x, position.y, outer.right - outer.left, outer.bottom - outer.top,
+                                 nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
     if (!wnd) {
         failed_ = true;
         return;
@@ -124,12 +118,10 @@ bool PatternWindow::BringToFront() const {
     int stable = 0;
     const bool inFront = WaitFor(
         [&] {
-            if (::GetForegroundWindow() != wnd) {
-                stable = 0;
-                ::SetForegroundWindow(wnd);
-                return false;
-            }
-            return ++stable >= 5;
+            if (::GetForegroundWindow() == wnd) return ++stable >= 5;
+            stable = 0;
+            ::SetForegroundWindow(wnd);
+            return false;
         },
         5s);
     ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -156,17 +148,19 @@ POINT PatternWindow::ClientOffset() const {
     return POINT{origin.x - window.left, origin.y - window.top};
 }
 
-void PatternWindow::Paint(HDC dc) const {
-    HPALETTE previous = nullptr;
-    if (palette_) {
-        previous = ::SelectPalette(dc, palette_, FALSE);
-        ::RealizePalette(dc);
-    }
+// Realises the palette, when there is one, so that the picture's colours reach the screen, and
+// draws when asked; how many entries of the system palette changed.
+UINT PatternWindow::Paint(HDC dc, bool draw) const {
+    HPALETTE previous = palette_ ? ::SelectPalette(dc, palette_.get(), FALSE) : nullptr;
+    const UINT changed = palette_ ? ::RealizePalette(dc) : 0;
     const Image& image = pattern_.image;
     const BITMAPINFO info = TopDown32BitInfo(image.width, image.height);
-    ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(image.width), static_cast<DWORD>(image.height), 0, 0, 0,
-                        static_cast<UINT>(image.height), image.pixels.data(), &info, DIB_RGB_COLORS);
+    if (draw) {
+        ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(image.width), static_cast<DWORD>(image.height), 0, 0, 0,
+                            static_cast<UINT>(image.height), image.pixels.data(), &info, DIB_RGB_COLORS);
+    }
     if (previous) ::SelectPalette(dc, previous, FALSE);
+    return changed;
 }
 
 LRESULT CALLBACK PatternWindow::Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -179,23 +173,16 @@ LRESULT CALLBACK PatternWindow::Proc(HWND wnd, UINT message, WPARAM wParam, LPAR
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(wnd, &ps);
-        if (self) self->Paint(dc);
+        if (self) self->Paint(dc, true);
         ::EndPaint(wnd, &ps);
         return 0;
     }
     case WM_ERASEBKGND:
         return 1;
     case WM_QUERYNEWPALETTE:
-        if (self && self->palette_) {
-            HDC dc = ::GetDC(wnd);
-            HPALETTE previous = ::SelectPalette(dc, self->palette_, FALSE);
-            const UINT changed = ::RealizePalette(dc);
-            ::SelectPalette(dc, previous, FALSE);
-            ::ReleaseDC(wnd, dc);
-            if (changed) ::InvalidateRect(wnd, nullptr, FALSE);
-            return TRUE;
-        }
-        break;
+        if (!self || !self->palette_) break;
+        if (self->Paint(WindowDc::Client(wnd).get(), false)) ::InvalidateRect(wnd, nullptr, FALSE);
+        return TRUE;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;

@@ -1,7 +1,6 @@
-// The window the capture and printing tests capture: a top-level window of the test process that
-// shows a known picture, on a thread of its own that keeps it painted while the test waits. On a
-// palette screen it realises a palette of the picture's colours, so that they reach the screen
-// exactly.
+// The window the capture and printing tests capture: a top-level window of the test process with a
+// known picture, on a thread of its own that keeps it painted while the test waits. On a palette
+// screen it realises a palette of the picture's colours, so that they reach the screen exactly.
 #pragma once
 #include "tests/e2e/pixels.h"
 
@@ -12,7 +11,7 @@
 
 namespace kestrel::e2e {
 
-// A solid square of a known colour at a known place of a pattern (its centre).
+// A solid square of a known colour in a pattern (x, y: its centre).
 struct Marker {
     int x;
     int y;
@@ -24,21 +23,21 @@ struct Pattern {
     std::vector<Marker> markers;
 };
 
-// A smooth, position-dependent colour field (so that a shifted or scaled capture cannot match it)
-// with markers near the corners and in the middle. With `colours` given, only those are used: the
-// ones a palette screen shows exactly.
+// A smooth, position-dependent colour field (a shifted or scaled capture cannot match it) with
+// markers near the corners and in the middle. With `colours` given, only those are used: the ones
+// a palette screen shows exactly.
 Pattern ColourField(int width, int height, const std::vector<Pixel>& colours = {});
-// Four quadrants of four colours (top left, top right, bottom left, bottom right), so that a page
-// shows where each corner went.
+// Quadrants of four colours (top left, top right, bottom left, bottom right): a page shows where
+// each corner went.
 using QuadrantColours = std::array<Pixel, 4>;
 Pattern Quadrants(int width, int height, const QuadrantColours& colours);
 
 class PatternWindow {
 public:
     enum class Kind {
-        Captioned,          // a framed window with a title bar at `position`
-        Centred,            // a borderless window in the middle of the screen
-        FullScreenTopmost,  // a borderless topmost window over the whole screen
+        Captioned,          // framed, with a title bar, at `position`
+        Centred,            // borderless, in the middle of the screen
+        FullScreenTopmost,  // borderless and topmost, over the whole screen
     };
 
     PatternWindow(Kind kind, Pattern pattern, const std::vector<Pixel>& palette = {}, POINT position = POINT{60, 40});
@@ -62,10 +61,10 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Run(Kind kind, POINT position);
-    void Paint(HDC dc) const;
+    UINT Paint(HDC dc, bool draw) const;
 
     struct Pattern pattern_;
-    HPALETTE palette_ = nullptr;
+    UniquePalette palette_;
     std::thread thread_;
     std::atomic<HWND> wnd_{nullptr};
     std::atomic<bool> failed_{false};

@@ -1,9 +1,5 @@
 #include "tests/e2e/pixels.h"
 
-#include <gtest/gtest.h>
-
-#include <sstream>
-
 namespace kestrel::e2e {
 
 std::string Describe(Pixel p) {
@@ -13,38 +9,25 @@ std::string Describe(Pixel p) {
 
 BITMAPINFO TopDown32BitInfo(int width, int height) {
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {static_cast<DWORD>(sizeof info.bmiHeader), width, -height, 1, 32, BI_RGB};
     return info;
 }
 
 Image Render(int width, int height, COLORREF background, const std::function<void(HDC, HDC)>& paint) {
-    Image out{width, height, {}};
-    BITMAPINFO info = TopDown32BitInfo(width, height);
+    const BITMAPINFO info = TopDown32BitInfo(width, height);
+    const WindowDc screen = WindowDc::Client(nullptr);
+    const UniqueDc dc(::CreateCompatibleDC(screen.get()));
     void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc && bitmap && bits) {
-        HGDIOBJ old = ::SelectObject(dc, bitmap);
-        HBRUSH brush = ::CreateSolidBrush(background);
-        RECT all{0, 0, width, height};
-        ::FillRect(dc, &all, brush);
-        ::DeleteObject(brush);
-        paint(dc, screen);
-        ::GdiFlush();
-        const auto* p = static_cast<const Pixel*>(bits);
-        out.pixels.assign(p, p + static_cast<size_t>(width) * static_cast<size_t>(height));
-        for (Pixel& v : out.pixels) v &= 0x00FFFFFF;
-        ::SelectObject(dc, old);
-    }
-    if (bitmap) ::DeleteObject(bitmap);
-    if (dc) ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
+    const UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !bitmap || !bits) return Image{width, height, {}};
+    const SelectionScope selected(dc.get(), bitmap.get());
+    const RECT all{0, 0, width, height};
+    ::FillRect(dc.get(), &all, UniqueBrush(::CreateSolidBrush(background)).get());
+    paint(dc.get(), screen.get());
+    ::GdiFlush();
+    const auto* first = static_cast<const Pixel*>(bits);
+    Image out{width, height, {first, first + static_cast<size_t>(width) * static_cast<size_t>(height)}};
+    for (Pixel& p : out.pixels) p &= 0x00FFFFFF;
     return out;
 }
 
@@ -61,8 +44,8 @@ Image IconImage(HICON icon, int size, COLORREF background) {
 }
 
 HICON ProgramIcon(int size) {
-    static HMODULE file = ::LoadLibraryExW((BuildFolder() + L"\\kestrel.exe").c_str(), nullptr,
-                                           LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    static HMODULE file =
+        ::LoadLibraryExW(BuiltProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     return static_cast<HICON>(::LoadImageW(file, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
 }
 
@@ -72,55 +55,47 @@ HICON ProgramIcon(int size) {
     return ::testing::AssertionFailure() << Differences(expected, seen);
 }
 
-int CountDifferences(const Image& expected, const Image& actual, int dx, int dy) {
-    int differences = 0;
-    for (int y = 0; y < expected.height; ++y) {
-        for (int x = 0; x < expected.width; ++x) {
-            const int ax = x + dx;
-            const int ay = y + dy;
-            if (ax >= actual.width || ay >= actual.height || expected.At(x, y) != actual.At(ax, ay)) ++differences;
-        }
-    }
-    return differences;
-}
-
 std::string Differences(const Image& expected, const Image& actual, int dx, int dy) {
+    int count = 0;
+    std::string first;
     for (int y = 0; y < expected.height; ++y) {
         for (int x = 0; x < expected.width; ++x) {
             const bool outside = x + dx >= actual.width || y + dy >= actual.height;
-            if (outside || expected.At(x, y) != actual.At(x + dx, y + dy)) {
-                std::ostringstream text;
-                text << CountDifferences(expected, actual, dx, dy) << " of " << expected.pixels.size()
-                     << " pixels differ; the first at (" << x << "," << y << "): expected "
-                     << Describe(expected.At(x, y)) << ", got "
-                     << (outside ? std::string("nothing") : Describe(actual.At(x + dx, y + dy)));
-                return text.str();
-            }
+            if (!outside && expected.At(x, y) == actual.At(x + dx, y + dy)) continue;
+            if (count++ > 0) continue;
+            first = "(" + std::to_string(x) + "," + std::to_string(y) + "): expected " + Describe(expected.At(x, y)) +
+                    ", got " + (outside ? std::string("nothing") : Describe(actual.At(x + dx, y + dy)));
         }
     }
-    return {};
+    if (count == 0) return {};
+    return std::to_string(count) + " of " + std::to_string(expected.pixels.size()) + " pixels differ; the first at " +
+           first;
+}
+
+int CountDifferences(const Image& expected, const Image& actual, int dx, int dy) {
+    const std::string differences = Differences(expected, actual, dx, dy);
+    return differences.empty() ? 0 : std::stoi(differences);
 }
 
 IconMatch BestIconMatch(const Image& screen, HICON icon, int size) {
     const Image onBlack = IconImage(icon, size, RGB(0, 0, 0));
     const Image onWhite = IconImage(icon, size, RGB(255, 255, 255));
-    std::vector<bool> opaque(onBlack.pixels.size());
-    int opaqueCount = 0;
-    for (size_t i = 0; i < opaque.size(); ++i) opaqueCount += (opaque[i] = onBlack.pixels[i] == onWhite.pixels[i]);
-    int best = opaqueCount + 1;
+    int opaque = 0;
+    for (size_t i = 0; i < onBlack.pixels.size(); ++i) opaque += onBlack.pixels[i] == onWhite.pixels[i];
+    int best = opaque + 1;
     for (int dy = 0; dy + size <= screen.height; ++dy) {
         for (int dx = 0; dx + size <= screen.width; ++dx) {
             int mismatches = 0;
             for (int y = 0; y < size && mismatches < best; ++y) {
                 for (int x = 0; x < size; ++x) {
-                    if (opaque[static_cast<size_t>(y) * size + x] && screen.At(x + dx, y + dy) != onBlack.At(x, y))
-                        ++mismatches;
+                    const Pixel p = onBlack.At(x, y);
+                    mismatches += p == onWhite.At(x, y) && screen.At(x + dx, y + dy) != p;
                 }
             }
-            if (mismatches < best) best = mismatches;
+            best = std::min(best, mismatches);
         }
     }
-    return {best, opaqueCount};
+    return {best, opaque};
 }
 
 std::wstring MessageBoxIconKind(HWND box) {

@@ -1,9 +1,7 @@
-// Pixels as the tests see them: one image type for the screen, the clipboard, icons and labels drawn
-// here and rendered pages, and the comparisons the tests make on them.
+// One image type for every pixel the tests look at (the screen, the clipboard, icons, labels drawn
+// here, printed pages) and the comparisons they make on it.
 #pragma once
 #include "tests/e2e/driver.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
@@ -22,8 +20,7 @@ constexpr Pixel FromColorRef(COLORREF c) { return Rgb(GetRValue(c), GetGValue(c)
 constexpr COLORREF ToColorRef(Pixel p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 std::string Describe(Pixel p);  // "rgb(r, g, b)"
 
-// Rows top-down.
-struct Image {
+struct Image {  // rows top-down
     int width = 0;
     int height = 0;
     std::vector<Pixel> pixels;
@@ -33,13 +30,11 @@ struct Image {
     }
 };
 
-// The header of a top-down 32-bit image of that size, the layout Image keeps.
+// The header of a top-down 32-bit bitmap of that size, the layout Image keeps.
 BITMAPINFO TopDown32BitInfo(int width, int height);
 // Draws through `paint(dc, screenDc)` into a 32-bit bitmap filled with `background` first.
 Image Render(int width, int height, COLORREF background, const std::function<void(HDC, HDC)>& paint);
-// What the screen shows in `rect`.
 Image ScreenImage(const RECT& rect);
-// An icon drawn at `size` pixels over `background`.
 Image IconImage(HICON icon, int size, COLORREF background);
 // The program icon at that size, as kestrel.exe carries it (kept for the test program's life).
 HICON ProgramIcon(int size);
@@ -48,7 +43,7 @@ HICON ProgramIcon(int size);
 
 // How many pixels of `actual` (offset by dx, dy) differ from `expected`.
 int CountDifferences(const Image& expected, const Image& actual, int dx = 0, int dy = 0);
-// That count and the first difference, for failure messages; empty when none differ.
+// That count and the first difference, for a failure message; empty when none differ.
 std::string Differences(const Image& expected, const Image& actual, int dx = 0, int dy = 0);
 
 // The fewest pixels that differ over every place `icon` fits in `screen`, counting only the pixels
