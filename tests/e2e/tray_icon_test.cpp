@@ -93,7 +93,6 @@ TEST_F(TrayIcon, RightButtonReleasePopsUpTheMenuRightAlignedAtThePointer) {
     EXPECT_EQ(::GetForegroundWindow(), main_) << "Kestrel took the foreground, so the menu can close";
     EXPECT_TRUE(CloseMenu(menu));
     EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms));
-    EXPECT_TRUE(kestrel_.Running());
 }
 
 TEST_F(TrayIcon, ClickingElsewhereClosesTheMenu) {
@@ -131,7 +130,6 @@ TEST_F(TrayIcon, AnErrorInFormMouseMoveIsReportedAndTheProgramGoesOn) {
         EXPECT_EQ(MessageBoxIconKind(box), L"information");
         Click(::GetDlgItem(box, IDOK));
         ASSERT_TRUE(WaitFor([&] { return !FindMessageBox(kestrel_.ProcessId()); }));
-        EXPECT_TRUE(kestrel_.Running());
         EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms)) << "the routine ended, nothing else changed";
     }
     EXPECT_TRUE(RestoreFromTray()) << "and the program goes on: the icon still answers";
@@ -175,11 +173,10 @@ TEST_F(TrayShell, ClosingTheShownWindowNeedsNoIcon) {
     EXPECT_FALSE(ShellHasIcon(main_));
 }
 
-// A stand-in for the shell's tray window that writes down every icon request. Wine's Shell_NotifyIcon
-// sends each to the first top-level "Shell_TrayWnd" as WM_COPYDATA, and one created after the real tray
-// comes first. Wine's own tray drops the icons of a window that is destroyed or whose process ends, so
-// only here can a test see whether the program took its icon down itself. The program ignores answers.
-// The test's thread owns the window: while Kestrel talks to it, the test pumps (capture::PumpUntil).
+// A stand-in for the shell's tray that writes down every icon request: Wine's Shell_NotifyIcon sends each
+// as WM_COPYDATA to the first top-level "Shell_TrayWnd", which one made after the real tray is. Wine's
+// tray drops the icons of a window that goes, so only here can a test see the program take its icon
+// down itself. The program ignores the answers. The test pumps while Kestrel talks to it.
 class FakeShellTray {
 public:
     struct Request {
@@ -223,8 +220,7 @@ private:
     HWND wnd_ = nullptr;
 };
 
-// What Kestrel asks of the shell, seen by the stand-in. No probing of the shell from here: the stand-in
-// would get those requests too.
+// What Kestrel asks of the shell. No probing of the shell here: the stand-in would get those requests too.
 class TrayRequests : public TrayTest {
 protected:
     void MinimizeIntoTheStandIn() {
@@ -287,28 +283,22 @@ using TrayIconAt144Dpi = TrayIcon;
 
 TEST_F(TrayIconAt144Dpi, TheIconAnswersAtTenTwipsPerPixel) { RoundTrip(); }
 
-class TrayIconAtHighDpi : public TrayIcon {
-protected:
-    void SetUp() override {}  // each pass starts a Kestrel of its own
-    // Starts Kestrel with the prefix's display resolution at `dpi` (Wine reads it when a process starts),
-    // then puts the session's back, whether the start succeeded or not.
-    void StartAtDpi(DWORD dpi) {
-        const wchar_t* desktop = L"Control Panel\\Desktop";
-        DWORD old = 0;
-        DWORD size = sizeof old;
-        ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old, &size), 0);
-        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi), 0);
-        Start();
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &old, sizeof old);
-    }
-};
+using TrayIconAtHighDpi = TrayIcon;
 
 // At 192 dpi a pixel is 7.5 twips, not a whole number; at 240 dpi the window is wide enough for the
-// pointer to cross pixel columns 515 and 517.
+// pointer to cross pixel columns 515 and 517. Wine reads the prefix's resolution when a process starts.
 TEST_F(TrayIconAtHighDpi, ThePointerOverTheWindowIsNoIconActionAndTheIconStillAnswers) {
+    const wchar_t* desktop = L"Control Panel\\Desktop";
+    DWORD sessionDpi = 0;
+    DWORD size = sizeof sessionDpi;
+    ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &sessionDpi, &size),
+              0);
     for (DWORD dpi : {192u, 240u}) {
         SCOPED_TRACE(dpi);
-        ASSERT_NO_FATAL_FAILURE(StartAtDpi(dpi));
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+        Start();
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &sessionDpi, sizeof sessionDpi);
+        ASSERT_FALSE(HasFatalFailure());
         const RECT client = ClientRectOnScreen(main_);
         ASSERT_NEAR(client.right - client.left, 3735.0 * dpi / 1440, 1) << "the window is scaled";
         if (client.right - client.left > 520) {
@@ -327,27 +317,23 @@ TEST_F(TrayIconAtHighDpi, ThePointerOverTheWindowIsNoIconActionAndTheIconStillAn
 
 // The end of the Windows session (log off, shut down) takes the icon down, as closing the window does;
 // only Exit saves the settings.
-class TrayEndSession : public TrayTest {
-protected:
-    // The query, then the end that follows it: `ends` is false when another program refused.
-    void EndSession(BOOL ends) {
-        for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
-            DWORD_PTR ignored = 0;
-            const WPARAM wParam = message == WM_ENDSESSION ? ends : 0;
-            ASSERT_TRUE(
-                ::SendMessageTimeoutW(main_, message, wParam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &ignored));
-        }
-    }
-};
+using TrayEndSession = TrayTest;
 
 TEST_F(TrayEndSession, EndingTheSessionTakesTheIconDownAndSavesNothing) {
     ASSERT_NO_FATAL_FAILURE(Minimize());
     WriteSettings("1", "1", "P", "50");
     SetField(main_, ids::fmMain::kTxtPercent, L"42");
-    ASSERT_NO_FATAL_FAILURE(EndSession(FALSE));
-    EXPECT_TRUE(HoldsFor([&] { return ShellHasIcon(main_); }, 500ms)) << "a session that goes on keeps the icon";
-    ASSERT_NO_FATAL_FAILURE(EndSession(TRUE));
-    EXPECT_TRUE(WaitFor([&] { return !ShellHasIcon(main_); }, 3s)) << "the session ends: the icon goes";
+    for (BOOL ends : {FALSE, TRUE}) {
+        SCOPED_TRACE(ends ? "the session ends" : "another program refused, and the session goes on");
+        DWORD_PTR ignored = 0;
+        for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+            const WPARAM wParam = message == WM_ENDSESSION ? ends : 0;
+            ASSERT_TRUE(
+                ::SendMessageTimeoutW(main_, message, wParam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &ignored));
+        }
+        if (!ends) EXPECT_TRUE(HoldsFor([&] { return ShellHasIcon(main_); }, 500ms)) << "the icon stays";
+        if (ends) EXPECT_TRUE(WaitFor([&] { return !ShellHasIcon(main_); }, 3s)) << "the icon goes";
+    }
     EXPECT_EQ(StoredSettings()[3], "50") << "the settings are saved by Exit only";
 }
 

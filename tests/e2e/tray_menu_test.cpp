@@ -41,8 +41,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
         EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms))
             << "a capture that starts in the tray neither shows nor hides the window";
-        EXPECT_TRUE(ShellHasIcon(main_)) << "and leaves the icon up";
-        EXPECT_TRUE(kestrel_.Running());
+        EXPECT_TRUE(ShellHasIcon(main_)) << "and leaves the icon up (Wine drops the icons of an ended program)";
         EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
         ASSERT_TRUE(capture::WaitForCaptureDone(main_, sequence_, false, 3s));
         capture::ExpectWindowCapture(capture::ReadClipboardPicture(), *user_);
@@ -110,7 +109,6 @@ TEST_F(TrayMenu, AboutOpensModelessOverTheHiddenWindow) {
     EXPECT_TRUE(::IsWindowEnabled(main_)) << "modeless: nothing else is disabled";
     ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu()) << "while it is open the icon still answers";
     CloseOpened();
-    EXPECT_TRUE(kestrel_.Running());
 }
 
 // The whole way through the shell, with the mouse: the tray's own icon window relays the clicks.
@@ -128,9 +126,8 @@ TEST_F(TrayMenu, RealClicksOnTheIconAndTheMenu) {
     EXPECT_FALSE(MenuIsUp(kestrel_));
 }
 
-// While a modal window is open, the icon behaves as the taskbar button of a program with a modal
-// dialog: a click brings the dialog forward and nothing else, so that no second Options opens inside
-// the first and Kestrel cannot end under it.
+// While a modal window is open, a click on the icon brings it forward and does nothing else, as on the
+// taskbar button of a program with a modal dialog: no second Options inside the first, no end under it.
 using TrayWhileModal = TrayMenu;
 
 TEST_F(TrayWhileModal, ClicksOnTheIconBringOptionsForwardAndNothingElse) {
@@ -161,7 +158,6 @@ TEST_F(TrayWhileModal, ClicksOnTheIconBringOptionsForwardAndNothingElse) {
     CloseOpened();
     EXPECT_TRUE(WaitFor([&] { return optionsWindows() == 0; }));
     ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu()) << "the menu comes again once the dialog is closed";
-    EXPECT_TRUE(kestrel_.Running());
 }
 
 }  // namespace

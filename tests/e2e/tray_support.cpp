@@ -38,7 +38,6 @@ std::vector<HWND> ShellIconWindows() {
 }  // namespace
 
 bool ShellHasIcon(HWND owner, UINT id) { return NotifyShell(NIM_MODIFY, owner, id); }
-
 bool ShellDeleteIcon(HWND owner, UINT id) { return NotifyShell(NIM_DELETE, owner, id); }
 
 HWND NewIconWindow(const std::vector<HWND>& before) {
@@ -78,9 +77,8 @@ void TrayTest::TearDown() {
     ::SetCursorPos(900, 700);
 }
 
-// A fresh Wine session builds its tray with the first icon, and the activations that come with it close
-// a popup menu opened in that moment: a user sees the icon before clicking it, so wait for it, and a
-// little longer.
+// A fresh Wine session builds its tray with the first icon, and the activations that come with it close a
+// menu opened in that moment: a user sees the icon before clicking it, so wait for it, and a bit longer.
 void TrayTest::Minimize() {
     ASSERT_TRUE(::IsWindowVisible(main_));
     const std::vector<HWND> before = ShellIconWindows();

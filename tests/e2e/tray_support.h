@@ -1,5 +1,4 @@
-// Driving Kestrel's notification-area icon from outside: asking the shell about it, playing the shell's
-// part, working the popup menu, and clicking the icon's own window in Wine's tray.
+// Kestrel's notification-area icon from outside: the shell's part, the popup menu, the icon's own window.
 #pragma once
 #include "tests/e2e/driver.h"
 
