@@ -18,14 +18,14 @@
 namespace kestrel::e2e {
 namespace {
 
-namespace about_ids = ids::fmAbout;
+using namespace ids::fmAbout;
 
-HWND FindAbout(const KestrelProcess& k) { return k.FindTopLevel(about_ids::kWindowClass); }
+HWND FindAbout(const KestrelProcess& k) { return k.FindTopLevel(kWindowClass); }
 HWND WaitForAbout(const KestrelProcess& k) {
     return WaitFor([&] { return FindAbout(k); }) ? FindAbout(k) : nullptr;
 }
 // Shown or not.
-std::vector<HWND> AllAboutWindows(const KestrelProcess& k) { return k.TopLevels(about_ids::kWindowClass, false); }
+std::vector<HWND> AllAboutWindows(const KestrelProcess& k) { return k.TopLevels(kWindowClass, false); }
 bool WaitForAboutGone(const KestrelProcess& k) {
     return WaitFor([&] { return AllAboutWindows(k).empty(); });
 }
@@ -38,19 +38,7 @@ HWND OpenFromButton(const KestrelProcess& kestrel) {
 // OK, or the close box as the system menu reports it.
 void CloseAbout(HWND about, bool byCloseBox) {
     if (byCloseBox) ::PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
-    if (!byCloseBox) Click(Child(about, about_ids::kCmdOK));
-}
-
-// Wine answers LB_GETTEXT in UTF-16 whatever the caller's character set: ask for the wide text,
-// with room to spare.
-std::vector<std::wstring> ListItems(HWND list) {
-    std::vector<std::wstring> items(static_cast<size_t>(std::max<LRESULT>(SendTo(list, LB_GETCOUNT), 0)));
-    for (size_t i = 0; i < items.size(); ++i) {
-        std::wstring text(4096, L'\0');
-        const LRESULT length = SendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        items[i] = text.substr(0, length == LB_ERR ? 0 : static_cast<size_t>(length));
-    }
-    return items;
+    if (!byCloseBox) Click(Child(about, kCmdOK));
 }
 
 // The help list as the user has to see it. The COPYRIGHT and AUTHOR paragraphs are the program's
@@ -110,14 +98,10 @@ Image LabelPixels(HWND label, const LabelFont& f) {
     const RECT r = WindowRect(label);
     const std::wstring text = WindowText(label);
     return Render(r.right - r.left, r.bottom - r.top, ::GetSysColor(COLOR_BTNFACE), [&](HDC memory, HDC) {
-        LOGFONTW lf{};
-        lf.lfHeight = -static_cast<LONG>(std::lround(f.points * ScreenDpi() / 72.0));
-        lf.lfWeight = f.weight;
-        lf.lfItalic = f.italic;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfPitchAndFamily = f.family;
-        lstrcpynW(lf.lfFaceName, f.face, LF_FACESIZE);
-        const UniqueFont font{::CreateFontIndirectW(&lf)};
+        const int height = -static_cast<int>(std::lround(f.points * ScreenDpi() / 72.0));
+        const UniqueFont font{::CreateFontW(height, 0, 0, 0, f.weight, f.italic, FALSE, FALSE, DEFAULT_CHARSET,
+                                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, f.family,
+                                            f.face)};
         const SelectionScope selected(memory, font.get());
         ::SetTextColor(memory, ::GetSysColor(COLOR_WINDOWTEXT));
         ::SetBkColor(memory, ::GetSysColor(COLOR_BTNFACE));
@@ -126,7 +110,15 @@ Image LabelPixels(HWND label, const LabelFont& f) {
     });
 }
 
-const wchar_t kTagLine[] = L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP";
+const std::vector<ControlLayout> kLayout = {
+    {kPicture1, nullptr, nullptr, {120, 240, 615, 615}},
+    {kLabel1, L"Static", L"Kestrel", {840, 120, 2295, 735}},
+    {kLblverLabel, L"Static", L"  Version:", {4320, 210, 720, 240}},
+    {kLabel3, L"Static", L"  0.4.1", {4395, 450, 585, 225}},
+    {kLabel2, L"Static", L"Lightweight Screen Capture Utility for Windows 98SE, NT, 2000, XP", {120, 840, 5775, 255}},
+    {kLstInfo, L"ListBox", nullptr, {90, 1350, 5865, 1035}},
+    {kCmdOK, L"Button", L"OK", {2640, 2520, 735, 375}},
+};
 
 // Both layout suites run this body; at 144 dpi the layout grows, the icon keeps its 32 x 32 pixels.
 class AboutLayout : public KestrelTest {
@@ -137,37 +129,29 @@ protected:
         ASSERT_NE(about, nullptr) << "the About button opens the About window";
         ExpectFixedWindow(about, L"About", 6075, 2940);
         EXPECT_TRUE(::GetWindowLongPtrW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "listed in the taskbar";
-        ExpectControls(about, {
-                                  {about_ids::kPicture1, nullptr, nullptr, {120, 240, 615, 615}},
-                                  {about_ids::kLabel1, L"Static", L"Kestrel", {840, 120, 2295, 735}},
-                                  {about_ids::kLblverLabel, L"Static", L"  Version:", {4320, 210, 720, 240}},
-                                  {about_ids::kLabel3, L"Static", L"  0.4.1", {4395, 450, 585, 225}},
-                                  {about_ids::kLabel2, L"Static", kTagLine, {120, 840, 5775, 255}},
-                                  {about_ids::kLstInfo, L"ListBox", nullptr, {90, 1350, 5865, 1035}},
-                                  {about_ids::kCmdOK, L"Button", L"OK", {2640, 2520, 735, 375}},
-                                  {about_ids::kLine1, nullptr, nullptr, {0, 1200, 6000, ToTwips(1)}},
-                              });
-        const RECT rule = WindowRect(Child(about, about_ids::kLine1));
+        ExpectControls(about, kLayout);
+        ExpectControls(about, {{kLine1, nullptr, nullptr, {0, 1200, 6000, ToTwips(1)}}});
+        const RECT rule = WindowRect(Child(about, kLine1));
         EXPECT_EQ(rule.bottom - rule.top, 1) << "the rule is one pixel high";
 
         // OK has the focus, Tab goes on to the list and back; the icon box takes no focus.
-        HWND ok = Child(about, about_ids::kCmdOK);
-        HWND list = Child(about, about_ids::kLstInfo);
+        HWND ok = Child(about, kCmdOK);
+        HWND list = Child(about, kLstInfo);
         EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s)) << "OK has the focus";
         EXPECT_EQ(::GetNextDlgTabItem(about, ok, FALSE), list);
         EXPECT_EQ(::GetNextDlgTabItem(about, list, FALSE), ok);
-        EXPECT_FALSE(::GetWindowLongPtrW(Child(about, about_ids::kPicture1), GWL_STYLE) & WS_TABSTOP);
+        EXPECT_FALSE(::GetWindowLongPtrW(Child(about, kPicture1), GWL_STYLE) & WS_TABSTOP);
         EXPECT_FALSE(::GetWindowLongPtrW(ok, GWL_STYLE) & BS_DEFPUSHBUTTON) << "OK is not the window's default button";
 
-        const RECT icon = WindowRect(Child(about, about_ids::kPicture1));
+        const RECT icon = WindowRect(Child(about, kPicture1));
         EXPECT_TRUE(ScreenShows(RECT{icon.left, icon.top, icon.left + 32, icon.top + 32},
                                 IconImage(ProgramIcon(32), 32, ::GetSysColor(COLOR_BTNFACE))))
             << "the icon at its own size in the box's top-left corner";
         const LabelFont fonts[] = {
-            {about_ids::kLabel1, L"Times New Roman", 27.75, FW_BOLD, true, DEFAULT_PITCH | FF_ROMAN},
-            {about_ids::kLabel2, L"Times New Roman", 9.75, FW_NORMAL, true, DEFAULT_PITCH | FF_ROMAN},
-            {about_ids::kLblverLabel, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
-            {about_ids::kLabel3, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+            {kLabel1, L"Times New Roman", 27.75, FW_BOLD, true, DEFAULT_PITCH | FF_ROMAN},
+            {kLabel2, L"Times New Roman", 9.75, FW_NORMAL, true, DEFAULT_PITCH | FF_ROMAN},
+            {kLblverLabel, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
+            {kLabel3, L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE},
         };
         for (const LabelFont& font : fonts) {
             HWND label = Child(about, font.id);
@@ -189,8 +173,17 @@ TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {
     ASSERT_NO_FATAL_FAILURE(Start());
     HWND about = OpenFromButton(kestrel_);
     ASSERT_NE(about, nullptr);
-    HWND list = Child(about, about_ids::kLstInfo);
-    EXPECT_EQ(ListItems(list), ExpectedHelpList());
+    HWND list = Child(about, kLstInfo);
+    const std::vector<std::wstring> expected = ExpectedHelpList();
+    ASSERT_EQ(SendTo(list, LB_GETCOUNT), 40);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        // Wine answers LB_GETTEXT in UTF-16 whatever the caller's character set: ask for the wide
+        // text, with room to spare.
+        std::wstring item(4096, L'\0');
+        item.resize(static_cast<size_t>(
+            std::max<LRESULT>(SendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data())), 0)));
+        EXPECT_EQ(item, expected[i]) << "item " << i + 1;
+    }
     EXPECT_EQ(SendTo(list, LB_GETCURSEL), LB_ERR) << "no item is selected";
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 0) << "the list shows from its first item";
     EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) << "the list is longer than the box and scrolls";
@@ -205,7 +198,7 @@ TEST_F(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
         HWND about = OpenFromButton(kestrel_);
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(AllAboutWindows(kestrel_).size(), 1u);
-        EXPECT_EQ(ListItems(Child(about, about_ids::kLstInfo)).size(), 40u) << "filled once per showing";
+        EXPECT_EQ(SendTo(Child(about, kLstInfo), LB_GETCOUNT), 40) << "filled once per showing";
         EXPECT_FALSE(::IsWindowEnabled(main_)) << "modal: the main window takes no input";
 
         CloseAbout(about, byCloseBox);
@@ -223,8 +216,8 @@ TEST_F(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
         HWND about = FindAbout(kestrel_);
         if (!about) about = OpenFromButton(kestrel_);
         ASSERT_NE(about, nullptr);
-        HWND ok = Child(about, about_ids::kCmdOK);
-        HWND list = Child(about, about_ids::kLstInfo);
+        HWND ok = Child(about, kCmdOK);
+        HWND list = Child(about, kLstInfo);
         ASSERT_TRUE(WaitFor([&] { return FocusOf(about) == ok; }, 5s));
 
         PressKey(ok, key);
@@ -255,8 +248,8 @@ TEST_F(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
         EXPECT_EQ(kestrel_.TopLevels(), std::vector<HWND>{about}) << "shown alone; the main window stays hidden";
         EXPECT_TRUE(::IsWindowEnabled(main_)) << "modeless: nothing is disabled";
         EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr);
-        EXPECT_EQ(ListItems(Child(about, about_ids::kLstInfo)).size(), 40u);
-        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, about_ids::kCmdOK); }, 5s));
+        EXPECT_EQ(SendTo(Child(about, kLstInfo), LB_GETCOUNT), 40);
+        EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, kCmdOK); }, 5s));
 
         CloseAbout(about, byCloseBox);
         ASSERT_TRUE(WaitForAboutGone(kestrel_));
@@ -272,7 +265,7 @@ TEST_F(AboutFromTray, OneAboutWindowAtMost) {
     ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::About));
     HWND about = WaitForAbout(kestrel_);
     ASSERT_NE(about, nullptr);
-    HWND list = Child(about, about_ids::kLstInfo);
+    HWND list = Child(about, kLstInfo);
     // A mark a fresh window or a refilled list would not have.
     SendTo(list, LB_SETTOPINDEX, 5);
     ASSERT_EQ(SendTo(list, LB_GETTOPINDEX), 5);
@@ -282,7 +275,7 @@ TEST_F(AboutFromTray, OneAboutWindowAtMost) {
     ::Sleep(300);
     EXPECT_EQ(AllAboutWindows(kestrel_), std::vector<HWND>{about});
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 5) << "the list was not filled again";
-    EXPECT_EQ(ListItems(list).size(), 40u);
+    EXPECT_EQ(SendTo(list, LB_GETCOUNT), 40);
 
     // The restored main window's About button asks for a modal About while the modeless one is
     // open: the open window comes forward instead, and nothing goes modal.

@@ -6,16 +6,10 @@ void ExpectFixedWindow(HWND window, const wchar_t* title, int clientWidth, int c
     EXPECT_EQ(WindowText(window), title);
     RECT client{};
     ::GetClientRect(window, &client);
-    EXPECT_NEAR(ToTwips(client.right), clientWidth, OnePixelTwips());
-    EXPECT_NEAR(ToTwips(client.bottom), clientHeight, OnePixelTwips());
-
-    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
-    EXPECT_TRUE(style & WS_CAPTION);
-    EXPECT_TRUE(style & WS_SYSMENU) << "the close box";
-    EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
-    EXPECT_FALSE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-
+    ExpectBoxNear({0, 0, ToTwips(client.right), ToTwips(client.bottom)}, {0, 0, clientWidth, clientHeight});
+    const LONG_PTR frame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(::GetWindowLongPtrW(window, GWL_STYLE) & frame, WS_CAPTION | WS_SYSMENU)
+        << "a caption and a close box; no sizing border, no minimize or maximize box";
     EXPECT_EQ(::GetWindow(window, GW_OWNER), owner);
     const RECT w = WindowRect(window);
     const RECT o =

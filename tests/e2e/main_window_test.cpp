@@ -12,7 +12,7 @@
 namespace kestrel::e2e {
 namespace {
 
-namespace main_ids = ids::fmMain;
+using namespace ids::fmMain;
 using MainWindow = KestrelTest;
 
 TEST_F(MainWindow, LooksAsLaidOut) {
@@ -23,8 +23,7 @@ TEST_F(MainWindow, LooksAsLaidOut) {
 
     // Five picture buttons in tab order, 720 twips apart. Their texts name the commands for screen
     // readers and are never drawn.
-    const int buttons[] = {main_ids::kCmdCapture, main_ids::kCmdOptions, main_ids::kCmdMinimize, main_ids::kCmdAbout,
-                           main_ids::kCmdExit};
+    const int buttons[] = {kCmdCapture, kCmdOptions, kCmdMinimize, kCmdAbout, kCmdExit};
     const wchar_t* const names[] = {L"Capture", L"Options", L"Minimize", L"About", L"Exit"};
     HWND tabOrder = ::GetWindow(main_, GW_CHILD);
     for (int i = 0; i < 5; ++i) {
@@ -38,10 +37,10 @@ TEST_F(MainWindow, LooksAsLaidOut) {
     }
 
     // The settings fields exist but are never seen.
-    HWND picture = Child(main_, main_ids::kPicture1);
+    HWND picture = Child(main_, kPicture1);
     ASSERT_NE(picture, nullptr);
     EXPECT_FALSE(::IsWindowVisible(picture));
-    for (int id : {main_ids::kTxtScope, main_ids::kTxtDest, main_ids::kTxtOrientation, main_ids::kTxtPercent}) {
+    for (int id : {kTxtScope, kTxtDest, kTxtOrientation, kTxtPercent}) {
         EXPECT_NE(Child(picture, id), nullptr) << id;
         EXPECT_FALSE(::IsWindowVisible(Child(picture, id))) << id;
     }
@@ -118,7 +117,7 @@ TEST_F(Settings, StoredValuesArriveInTheFieldsAndGoBackOutAtExit) {
 
 TEST_F(Settings, ExitSavesWhatTheFieldsHoldNow) {
     ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "L", "100"));
-    ASSERT_EQ(Field(main_, main_ids::kTxtPercent), L"100");
+    ASSERT_EQ(Field(main_, kTxtPercent), L"100");
     SetFields(main_, {L"1", L" 1", L"p", L" 37"});
     ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", " 1", "p", " 37"}));
@@ -146,9 +145,8 @@ TEST_F(Settings, AMegabyteValueIsReadAndWrittenBackWhole) {
     WriteRawValue("Scope", REG_DWORD, hugeNumber.data(), static_cast<DWORD>(hugeNumber.size()));
 
     ASSERT_NO_FATAL_FAILURE(Start());
-    EXPECT_EQ(Field(main_, main_ids::kTxtPercent).size(), huge.size());
-    EXPECT_EQ(Field(main_, main_ids::kTxtScope), std::to_wstring(0x01010101))
-        << "the first four bytes of an oversized DWORD";
+    EXPECT_EQ(Field(main_, kTxtPercent).size(), huge.size());
+    EXPECT_EQ(Field(main_, kTxtScope), std::to_wstring(0x01010101)) << "the first four bytes of an oversized DWORD";
     ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(ReadRawValue("Percent")->Text(), huge);
 }
@@ -157,13 +155,13 @@ TEST_F(Settings, FirstRunWithoutTheKeyCreatesItAtExit) {
     DeleteSettingsKey();
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"", L"", L"", L""}));
-    SetField(main_, main_ids::kTxtPercent, L"42");
+    SetField(main_, kTxtPercent, L"42");
     ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"", "", "", "42"})) << "the key and its values were created";
     EXPECT_EQ(ReadRawValue("Scope")->type, static_cast<DWORD>(REG_SZ));
 
     KestrelProcess again;
-    EXPECT_EQ(Field(again.Main(), main_ids::kTxtPercent), L"42") << "the setting survived the restart";
+    EXPECT_EQ(Field(again.Main(), kTxtPercent), L"42") << "the setting survived the restart";
 }
 
 TEST_F(Settings, ClosingTheWindowSavesNothing) { ClosingSavesNothing(WM_CLOSE); }
