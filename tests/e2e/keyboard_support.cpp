@@ -3,43 +3,20 @@
 namespace kestrel::e2e {
 namespace {
 
-INPUT KeyInput(WORD key, bool up) {
+void SendKey(WORD key, bool up) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
     input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (key == VK_SNAPSHOT ? KEYEVENTF_EXTENDEDKEY : 0);
-    return input;
-}
-
-// Each mouse event carries its own position, so that a pointer motion the X server reports late
-// cannot move the pointer back in between.
-INPUT MouseInput(POINT at, DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ::MulDiv(at.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = ::MulDiv(at.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return input;
+    ::SendInput(1, &input, sizeof input);
 }
 
 }  // namespace
 
 Chord CaptureChord() { return {VK_CONTROL, VK_SNAPSHOT}; }
 
-Chord RegionChord() { return {VK_CONTROL, VK_SHIFT, VK_SNAPSHOT}; }
-
-void SendKey(WORD key, bool up) {
-    INPUT input = KeyInput(key, up);
-    ::SendInput(1, &input, sizeof input);
-}
-
-void PressKeys(const Chord& chord) {
-    std::vector<INPUT> inputs;
-    for (WORD key : chord) inputs.push_back(KeyInput(key, false));
-    for (auto key = chord.rbegin(); key != chord.rend(); ++key) inputs.push_back(KeyInput(*key, true));
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
+void PressKeys(const Chord& chord) { HoldKeys(chord, 0ms); }
 
 void HoldKeys(const Chord& chord, std::chrono::milliseconds duration) {
     for (WORD key : chord) SendKey(key, false);
@@ -52,9 +29,22 @@ void HoldKeys(const Chord& chord, std::chrono::milliseconds duration) {
 }
 
 void SendMouse(POINT at, DWORD flags) {
-    INPUT input = MouseInput(at, flags);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ::MulDiv(at.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = ::MulDiv(at.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     ::SendInput(1, &input, sizeof input);
     capture::PumpFor(40ms);
+}
+
+void LeftClick(POINT at) {
+    for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(at, flags);
+}
+
+void LeftClick(HWND control) {
+    const RECT r = WindowRect(control);
+    LeftClick(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 void DragMouse(POINT from, POINT to, const std::function<void()>& beforeRelease) {
@@ -71,7 +61,7 @@ void DragMouse(POINT from, POINT to, const std::function<void()>& beforeRelease)
 HWND StartRegionCapture(const KestrelProcess& kestrel) {
     static auto last = std::chrono::steady_clock::now() - 10s;
     while (std::chrono::steady_clock::now() - last < 1500ms) capture::PumpFor(50ms);
-    PressKeys(RegionChord());
+    PressKeys({VK_CONTROL, VK_SHIFT, VK_SNAPSHOT});
     last = std::chrono::steady_clock::now();
     HWND selection = nullptr;
     capture::PumpUntil([&] { return (selection = kestrel.FindTopLevel(L"Kestrel.RegionSelection")) != nullptr; }, 10s);

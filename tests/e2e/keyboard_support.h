@@ -1,6 +1,5 @@
-// Keys and mouse as the user works them: chords and drags sent through the system's input queue
-// (SendInput), so that the system's hot-key handling and mouse capture see them exactly as they see
-// a keyboard and a mouse; and the region capture's selection window.
+// Keys and mouse as the user works them, sent through the system's input queue (SendInput) so that
+// its hot-key handling and mouse capture see them as they see a keyboard and a mouse.
 #pragma once
 #include "tests/e2e/capture_support.h"
 
@@ -13,11 +12,8 @@ namespace kestrel::e2e {
 // The keys of a chord, pressed in this order and released in reverse order.
 using Chord = std::vector<WORD>;
 
-Chord CaptureChord();
-Chord RegionChord();
-void SendKey(WORD key, bool up);
+Chord CaptureChord();  // Ctrl+Print Screen
 void PressKeys(const Chord& chord);
-
 // Holds the chord down for `duration`, the last key repeating as a held key does (every 33 ms,
 // the keyboard's fastest rate).
 void HoldKeys(const Chord& chord, std::chrono::milliseconds duration);
@@ -25,7 +21,9 @@ void HoldKeys(const Chord& chord, std::chrono::milliseconds duration);
 // A mouse event at a screen position; each event carries its own position, so that a pointer
 // motion the X server reports late cannot move the pointer back in between.
 void SendMouse(POINT at, DWORD flags);
-
+// A left click at `at`, or at the centre of `control`.
+void LeftClick(POINT at);
+void LeftClick(HWND control);
 // Presses the left button at `from`, moves in steps to `to` and lets go there. `beforeRelease`
 // runs while the button is still down at `to`.
 void DragMouse(

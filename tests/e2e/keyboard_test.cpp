@@ -1,62 +1,34 @@
 // Kestrel without a mouse: Ctrl+Print Screen captures from wherever the user is, the arrow keys
 // choose within the Options groups, and a screen reader finds a name for every picture button.
-#include "app/fmMain_ids.h"
-#include "tests/e2e/capture_support.h"
 #include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/options_support.h"
+#include "tests/e2e/tray_support.h"
+#include "toolkit/handles.h"
 
-#include <gtest/gtest.h>
 #include <oleacc.h>
-
-#include <string>
 
 namespace kestrel::e2e {
 namespace {
 
-// A window of the test process that registers a hot key first, as another program may, and
+// A window of the test process that registers the capture key first, as another program may, and
 // counts the presses it hears.
-class KeyHolder {
-public:
-    KeyHolder(UINT modifiers, UINT key) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &KeyHolder::Proc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"Kestrel.TestKeyHolder";
-        ::RegisterClassW(&wc);
-        wnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
-        registered_ = wnd_ && ::RegisterHotKey(wnd_, 1, modifiers, key);
-    }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
+struct KeyHolder {
+    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    bool registered = wnd && ::RegisterHotKey(wnd, 1, MOD_CONTROL, VK_SNAPSHOT);
+    int presses = 0;
     ~KeyHolder() {
-        if (registered_) ::UnregisterHotKey(wnd_, 1);
-        if (wnd_) ::DestroyWindow(wnd_);
+        if (registered) ::UnregisterHotKey(wnd, 1);
+        if (wnd) ::DestroyWindow(wnd);
     }
-    bool Registered() const { return registered_; }
-    int Presses() const { return presses_; }
-
-private:
-    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            ::SetWindowLongPtrW(wnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<KeyHolder*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-        if (self && message == WM_HOTKEY) {
-            ++self->presses_;
-            return 0;
-        }
-        return ::DefWindowProcW(wnd, message, wParam, lParam);
+    int Presses() {
+        for (MSG msg; ::PeekMessageW(&msg, wnd, WM_HOTKEY, WM_HOTKEY, PM_REMOVE);) ++presses;
+        return presses;
     }
-
-    HWND wnd_ = nullptr;
-    bool registered_ = false;
-    int presses_ = 0;
 };
 
 using CaptureKeyHeld = KestrelTest;
 using CaptureKeyTaken = KestrelTest;
-using OptionsArrowKeys = KestrelTest;
+using OptionsArrowKeys = OptionsTest;
 using MainWindowNames = KestrelTest;
 
 using namespace capture;
@@ -77,10 +49,7 @@ using CaptureKey = KestrelTestWithParam<CaptureKeyCase>;
 TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
     const CaptureKeyCase& c = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartWith(c.scope, "2", "P", "100"));
-    if (c.inTray) {
-        Click(Child(main_, ids::fmMain::kCmdMinimize));
-        ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main_); }));
-    }
+    if (c.inTray) ASSERT_TRUE(MinimizeToTray(kestrel_));
     const bool entireScreen = std::string(c.scope) == "1";
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
@@ -123,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Scopes, CaptureKey,
 // foreground a Ctrl pressed before no longer counts and the repeats stop being hot keys.
 TEST_F(CaptureKeyHeld, CapturesOnce) {
     ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
-    Click(Child(main_, ids::fmMain::kCmdMinimize));
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(main_); }));
+    ASSERT_TRUE(MinimizeToTray(kestrel_));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
@@ -147,8 +115,8 @@ TEST_F(CaptureKeyHeld, CapturesOnce) {
 // buttons capture; the key stays the other program's.
 TEST_F(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
     WriteSettings("2", "2", "P", "100");
-    KeyHolder holder(MOD_CONTROL, VK_SNAPSHOT);
-    ASSERT_TRUE(holder.Registered());
+    KeyHolder holder;
+    ASSERT_TRUE(holder.registered);
     ASSERT_NO_FATAL_FAILURE(Start());
     PumpFor(500ms);
     EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId())) << "no message at start";
@@ -158,7 +126,8 @@ TEST_F(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
     ASSERT_TRUE(pattern.BringToFront());
     const DWORD sequence = ::GetClipboardSequenceNumber();
     PressKeys(CaptureChord());
-    EXPECT_TRUE(PumpUntil([&] { return holder.Presses() == 1; }, 5s)) << "the holder hears its key";
+    // Waited for without pumping, which would take the holder's messages.
+    EXPECT_TRUE(WaitFor([&] { return holder.Presses() == 1; }, 5s)) << "the holder hears its key";
     PumpFor(1000ms);
     EXPECT_EQ(::GetClipboardSequenceNumber(), sequence) << "Kestrel did not capture";
 
@@ -180,10 +149,8 @@ struct ArrowStep {
 
 TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
     ASSERT_NO_FATAL_FAILURE(StartWith("1", "2", "P", "100"));
-    HWND dialog = OpenOptions(kestrel_);
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Show());
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, opt::kOptScreen); }));
-
     const ArrowStep steps[] = {
         {VK_DOWN, opt::kOptWindow, opt::kImgWindow},
         {VK_UP, opt::kOptScreen, opt::kImgScreen},
@@ -203,18 +170,14 @@ TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
         if (step.shows) EXPECT_TRUE(::IsWindowVisible(Child(dialog, step.shows))) << "the preview follows";
     }
     // What the user sees: the landscape page reaches beside where a portrait page would end.
-    EXPECT_TRUE(WaitFor([&] { return DialogPixel(dialog, 3900, 1267) == RGB(255, 255, 255); }, 3s));
+    EXPECT_TRUE(ScreenPixelBecomes(DialogPoint(dialog, 3900, 1267), Rgb(255, 255, 255)));
     ExpectSizeControlsEnabled(dialog, true);
 
     ASSERT_TRUE(PressOK(dialog));
-    EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"2");
-    EXPECT_EQ(Field(main_, ids::fmMain::kTxtDest), L"1");
-    EXPECT_EQ(Field(main_, ids::fmMain::kTxtOrientation), L"L");
+    EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"2", L"1", L"L", L"100"}));
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
     ASSERT_NO_FATAL_FAILURE(Exit());
-    EXPECT_EQ(ReadRawValue("Scope").value_or(RawValue{}).Text(), "2");
-    EXPECT_EQ(ReadRawValue("Destination").value_or(RawValue{}).Text(), "1");
-    EXPECT_EQ(ReadRawValue("Orientation").value_or(RawValue{}).Text(), "L");
+    EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"2", "1", "L", "100"}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -225,9 +188,9 @@ TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
 std::wstring SpokenName(HWND control) {
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::wstring name = WindowText(control) + L" (window text)";
-    IAccessible* accessible = nullptr;
+    ComPtr<IAccessible> accessible;
     if (SUCCEEDED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                               reinterpret_cast<void**>(&accessible))) &&
+                                               reinterpret_cast<void**>(accessible.put()))) &&
         accessible) {
         VARIANT self{};
         self.vt = VT_I4;
@@ -235,8 +198,8 @@ std::wstring SpokenName(HWND control) {
         BSTR text = nullptr;
         name = SUCCEEDED(accessible->get_accName(self, &text)) && text ? std::wstring(text) : L"";
         ::SysFreeString(text);
-        accessible->Release();
     }
+    accessible.Reset();
     if (SUCCEEDED(com)) ::CoUninitialize();
     return name;
 }
@@ -251,19 +214,20 @@ void ExpectNamedAndUndrawn(HWND button, const wchar_t* name) {
     SetWindowTextRemote(button, L"");
     ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     PumpFor(300ms);
-    const Image nameless = ScreenImage(r);
-    EXPECT_EQ(Differences(named, nameless), "");
+    EXPECT_EQ(Differences(named, ScreenImage(r)), "");
     SetWindowTextRemote(button, name);
 }
 
 TEST_F(MainWindowNames, EachPictureButtonIsNamedForItsCommandAndLooksAsBefore) {
     ASSERT_NO_FATAL_FAILURE(Start());
     PumpFor(300ms);
-    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdCapture), L"Capture");
-    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdOptions), L"Options");
-    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdMinimize), L"Minimize");
-    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdAbout), L"About");
-    ExpectNamedAndUndrawn(Child(main_, ids::fmMain::kCmdExit), L"Exit");
+    namespace fm = ids::fmMain;
+    const std::pair<int, const wchar_t*> buttons[] = {{fm::kCmdCapture, L"Capture"},
+                                                      {fm::kCmdOptions, L"Options"},
+                                                      {fm::kCmdMinimize, L"Minimize"},
+                                                      {fm::kCmdAbout, L"About"},
+                                                      {fm::kCmdExit, L"Exit"}};
+    for (const auto& [id, name] : buttons) ExpectNamedAndUndrawn(Child(main_, id), name);
 
     // The image size arrows in Options, enabled (printer) so that they show their black arrows.
     HWND dialog = OpenOptions(kestrel_);

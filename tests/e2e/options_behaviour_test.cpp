@@ -1,128 +1,99 @@
 // What the Options dialog does with the user's clicks and typing: the live preview, the spin
-// arrows, the correction of the percentage when the field loses the focus (with its beep), OK
-// writing the main window's fields, and the close box discarding everything.
+// arrows, the correction of the percentage (with its beep), OK, and the close box.
+#include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/options_support.h"
-
-#include <gtest/gtest.h>
-
-#include <optional>
-#include <string>
 
 namespace kestrel::e2e {
 namespace {
 
-// Kestrel with Options open on Scope "1", Destination "1", Orientation "P" and `percent`; with
-// `heard`, the bells on its display are counted from before it starts.
-class OptionsTest : public KestrelTest {
+std::string Narrow(const wchar_t* text) { return std::string(text, text + wcslen(text)); }
+
+constexpr int kTab = -1;  // Tab pressed in the size field, where a step clicks a control
+
+class OptionsBehaviour : public OptionsTest {
 protected:
-    void Open(bool heard, const wchar_t* percent = L"100") {
-        if (heard) {
-            bells.emplace();
-            ASSERT_TRUE(bells->Listening()) << "xkbevd (x11-xkb-utils) must be installed";
+    // Something the user does (types into the size field, then clicks a control), and what the
+    // dialog shows afterwards.
+    struct Step {
+        const char* what;
+        const wchar_t* typed;  // nullptr: nothing
+        int click;             // 0: nothing
+        Shown shown;
+    };
+    void RunSteps(std::initializer_list<Step> steps) {
+        for (const Step& s : steps) {
+            SCOPED_TRACE(s.what);
+            if (s.typed) ASSERT_NO_FATAL_FAILURE(Type(s.typed));
+            if (s.click == kTab) PressKey(field, VK_TAB);
+            if (s.click > 0) Click(Child(dialog, s.click));
+            Sync(dialog);
+            ExpectShown(dialog, s.shown);
         }
-        ASSERT_NO_FATAL_FAILURE(Start());
-        dialog = OpenOptions(kestrel_, L"1", L"1", L"P", percent);
-        ASSERT_NE(dialog, nullptr);
-        field = Child(dialog, opt::kTxtPercent);
     }
 
-    std::optional<BellCounter> bells;
-    HWND dialog = nullptr;
-    HWND field = nullptr;
+    // Text typed into the size field, which is then left by a click on a control (or Tab, which
+    // moves on to the up arrow): the text it is left with, and how many beeps that gives.
+    struct Leave {
+        const wchar_t* typed;
+        int by;
+        const wchar_t* after;
+        int beeps;
+    };
+    void LeaveField(std::initializer_list<Leave> cases) {
+        int beeps = 0;
+        for (const Leave& c : cases) {
+            SCOPED_TRACE("\"" + Narrow(c.typed) + "\"");
+            ASSERT_NO_FATAL_FAILURE(Type(c.typed));
+            c.by == kTab ? PressKey(field, VK_TAB) : Click(Child(dialog, c.by));
+            Sync(dialog);
+            EXPECT_EQ(FocusOf(dialog), Child(dialog, c.by == kTab ? opt::kCmdSpinUp : c.by)) << "the focus moved on";
+            EXPECT_EQ(WindowText(field), c.after);
+            beeps += c.beeps;
+            EXPECT_EQ(bells->AtLeast(beeps), beeps);
+        }
+    }
 };
-class OptionsPreview : public OptionsTest {};
-class OptionsSpin : public OptionsTest {};
-class OptionsPercentField : public OptionsTest {};
-class OptionsOK : public OptionsTest {};
-class OptionsClose : public OptionsTest {};
-
-std::wstring PercentText(HWND dialog) { return WindowText(Child(dialog, opt::kTxtPercent)); }
-
-TwipsBox ThumbBox(HWND dialog, int id) { return InDialog(dialog, Child(dialog, id)); }
-
-bool Visible(HWND dialog, int id) { return ::IsWindowVisible(Child(dialog, id)) != FALSE; }
-
-// Clicks an option or button and waits until the dialog has handled the click.
-void ClickAndSync(HWND dialog, int id) {
-    Click(Child(dialog, id));
-    Sync(dialog);
-}
-
-// ---------------------------------------------------------------------------------------------
-// The preview
+class OptionsPreview : public OptionsBehaviour {};
+class OptionsSpin : public OptionsBehaviour {};
+class OptionsPercentField : public OptionsBehaviour {};
+class OptionsOK : public OptionsBehaviour {};
+class OptionsClose : public OptionsBehaviour {};
 
 TEST_F(OptionsPreview, FollowsDestinationOrientationScopeAndPercent) {
     ASSERT_NO_FATAL_FAILURE(Open(false, L"50"));
-    EXPECT_TRUE(Visible(dialog, opt::kRectPortrait));
-    ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 590, 400});
-
-    {
-        SCOPED_TRACE("Clipboard: no page, the fixed size whatever the percentage");
-        ClickAndSync(dialog, opt::kOptClipboard);
-        EXPECT_FALSE(Visible(dialog, opt::kRectPortrait));
-        EXPECT_FALSE(Visible(dialog, opt::kRectLandscape));
-        EXPECT_TRUE(Visible(dialog, opt::kImgScreen));
-        EXPECT_FALSE(Visible(dialog, opt::kImgWindow));
-        ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {3960, 717, 1560, 1070});
-        ExpectBoxNear(ThumbBox(dialog, opt::kImgWindow), {3960, 717, 1560, 1070});
-        ExpectSizeControlsEnabled(dialog, false);
-    }
-    {
-        SCOPED_TRACE("Direct to Printer again: the page and the size for the percentage come back");
-        ClickAndSync(dialog, opt::kOptPrinter);
-        EXPECT_TRUE(Visible(dialog, opt::kRectPortrait));
-        EXPECT_FALSE(Visible(dialog, opt::kRectLandscape));
-        ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 590, 400});
-        ExpectSizeControlsEnabled(dialog, true);
-    }
-    {
-        SCOPED_TRACE("Landscape at 50");
-        ClickAndSync(dialog, opt::kOptLandscape);
-        EXPECT_TRUE(Visible(dialog, opt::kRectLandscape));
-        EXPECT_FALSE(Visible(dialog, opt::kRectPortrait));
-        ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {3960, 717, 780, 535});
-    }
-    {
-        SCOPED_TRACE("Active Window swaps the thumbnails");
-        ClickAndSync(dialog, opt::kOptWindow);
-        EXPECT_TRUE(Visible(dialog, opt::kImgWindow));
-        EXPECT_FALSE(Visible(dialog, opt::kImgScreen));
-        ExpectBoxNear(ThumbBox(dialog, opt::kImgWindow), {3960, 717, 780, 535});
-        ClickAndSync(dialog, opt::kOptScreen);
-        EXPECT_TRUE(Visible(dialog, opt::kImgScreen));
-        EXPECT_FALSE(Visible(dialog, opt::kImgWindow));
-    }
-    {
-        SCOPED_TRACE("Landscape at 100 is the clipboard size");
-        SetWindowTextRemote(Child(dialog, opt::kTxtPercent), L"100");
-        ClickAndSync(dialog, opt::kOptLandscape);
-        ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {3960, 717, 1560, 1070});
-    }
+    RunSteps({
+        {"portrait at 50", nullptr, 0, {true, true, true, L"50", kPortraitAt50}},
+        {"clipboard: no page, fixed size", nullptr, opt::kOptClipboard, {true, false, true, L"50", kClipboardThumb}},
+        {"printer again", nullptr, opt::kOptPrinter, {true, true, true, L"50", kPortraitAt50}},
+        {"landscape at 50", nullptr, opt::kOptLandscape, {true, true, false, L"50", kLandscapeAt50}},
+        {"the window thumbnail", nullptr, opt::kOptWindow, {false, true, false, L"50", kLandscapeAt50}},
+        {"and back", nullptr, opt::kOptScreen, {true, true, false, L"50", kLandscapeAt50}},
+        {"landscape at 100: clipboard size", L"100", opt::kOptLandscape, {true, true, false, L"100", kClipboardThumb}},
+    });
 }
 
 // A stored Percent far outside 1..100 is shown as it is; the thumbnail then keeps within the grey
 // square: no size below nothing, and no side beyond the square's right and bottom edges.
 TEST_F(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
-    struct Case {
+    const struct {
         const wchar_t* orientation;
         const wchar_t* percent;
         TwipsBox thumb;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {L"P", L"-5", {4150, 440, 0, 0}},          {L"L", L"-1e308", {3960, 717, 0, 0}},
         {L"P", L"1e308", {4150, 440, 1745, 1975}}, {L"L", L"1.7976931348623157e308", {3960, 717, 1935, 1698}},
         {L"L", L"1e999", {3960, 717, 1935, 1698}}, {L"P", L"200", {4150, 440, 1745, 1600}},
     };
     ASSERT_NO_FATAL_FAILURE(Start());
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "Percent " << std::string(c.percent, c.percent + wcslen(c.percent)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE("Percent " + Narrow(c.percent));
         HWND dialog = OpenOptions(kestrel_, L"1", L"1", c.orientation, c.percent);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(PercentText(dialog), c.percent) << "shown unchanged";
-        EXPECT_TRUE(Visible(dialog, opt::kImgScreen));
-        const TwipsBox thumb = ThumbBox(dialog, opt::kImgScreen);
+        EXPECT_EQ(WindowText(Child(dialog, opt::kTxtPercent)), c.percent) << "shown unchanged";
+        EXPECT_TRUE(::IsWindowVisible(Child(dialog, opt::kImgScreen)));
+        const TwipsBox thumb = InDialog(dialog, Child(dialog, opt::kImgScreen));
         ExpectBoxNear(thumb, c.thumb);
-        const TwipsBox square = ThumbBox(dialog, opt::kRectBackground);
+        const TwipsBox square = InDialog(dialog, Child(dialog, opt::kRectBackground));
         EXPECT_LE(thumb.left + thumb.width, square.left + square.width + OnePixelTwips());
         EXPECT_LE(thumb.top + thumb.height, square.top + square.height + OnePixelTwips());
         ASSERT_TRUE(CloseDialog(dialog));
@@ -130,154 +101,107 @@ TEST_F(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
     EXPECT_TRUE(kestrel_.Running());
 }
 
-// ---------------------------------------------------------------------------------------------
-// The spin arrows
-
 TEST_F(OptionsSpin, StepByOneWithinOneToHundredAndWriteTheSignPosition) {
-    struct Case {
+    const int up = opt::kCmdSpinUp, down = opt::kCmdSpinDn;
+    const struct {
         const wchar_t* before;
         int arrow;
         const wchar_t* after;
-    };
-    const Case cases[] = {
-        {L"99", opt::kCmdSpinUp, L" 100"},     {L"100", opt::kCmdSpinUp, L"100"},   {L" 100", opt::kCmdSpinUp, L" 100"},
-        {L"99.5", opt::kCmdSpinUp, L" 100"},   {L"abc", opt::kCmdSpinUp, L" 1"},    {L"", opt::kCmdSpinUp, L" 1"},
-        {L"50abc", opt::kCmdSpinUp, L" 51"},   {L"2", opt::kCmdSpinDn, L" 1"},      {L"1", opt::kCmdSpinDn, L"1"},
-        {L"1.5", opt::kCmdSpinDn, L" 1"},      {L" 0.5", opt::kCmdSpinDn, L" 0.5"}, {L"abc", opt::kCmdSpinDn, L"abc"},
-        {L"100.5", opt::kCmdSpinDn, L" 99.5"}, {L"-5", opt::kCmdSpinUp, L" 1"},     {L"250", opt::kCmdSpinDn, L" 100"},
+    } cases[] = {
+        {L"99", up, L" 100"},       {L"100", up, L"100"},  {L" 100", up, L" 100"},   {L"99.5", up, L" 100"},
+        {L"abc", up, L" 1"},        {L"", up, L" 1"},      {L"50abc", up, L" 51"},   {L"2", down, L" 1"},
+        {L"1", down, L"1"},         {L"1.5", down, L" 1"}, {L" 0.5", down, L" 0.5"}, {L"abc", down, L"abc"},
+        {L"100.5", down, L" 99.5"}, {L"-5", up, L" 1"},    {L"250", down, L" 100"},
     };
     ASSERT_NO_FATAL_FAILURE(Open(false));
     // The focus is elsewhere, so no correction comes between.
     ASSERT_NE(FocusOf(dialog), field);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << '"' << std::string(c.before, c.before + wcslen(c.before)) << "\" "
-                                        << (c.arrow == opt::kCmdSpinUp ? "up" : "down"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE("\"" + Narrow(c.before) + (c.arrow == up ? "\" up" : "\" down"));
         SetWindowTextRemote(field, c.before);
-        ClickAndSync(dialog, c.arrow);
+        ClickAndSync(c.arrow);
         EXPECT_EQ(WindowText(field), c.after);
     }
 }
 
 TEST_F(OptionsSpin, ThePreviewFollowsEveryStep) {
     ASSERT_NO_FATAL_FAILURE(Open(false, L"49"));
-    ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 578, 392});
-    ClickAndSync(dialog, opt::kCmdSpinUp);
-    EXPECT_EQ(PercentText(dialog), L" 50");
-    ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 590, 400});
-    ClickAndSync(dialog, opt::kCmdSpinDn);
-    ClickAndSync(dialog, opt::kCmdSpinDn);
-    EXPECT_EQ(PercentText(dialog), L" 48");
-    ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 566, 384});
+    RunSteps({
+        {"at 49", nullptr, 0, {true, true, true, L"49", {4150, 440, 578, 392}}},
+        {"up", nullptr, opt::kCmdSpinUp, {true, true, true, L" 50", kPortraitAt50}},
+        {"down", nullptr, opt::kCmdSpinDn, {true, true, true, L" 49", {4150, 440, 578, 392}}},
+        {"down again", nullptr, opt::kCmdSpinDn, {true, true, true, L" 48", {4150, 440, 566, 384}}},
+    });
 }
 
 // A click on an arrow takes the focus before it is handled: a typed percentage is corrected
 // (with its beep) before the step is applied to it.
 TEST_F(OptionsSpin, ATypedPercentIsCorrectedBeforeTheStep) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
-
-    TypeInto(field, L"abc");
-    Sync(dialog);
-    ASSERT_EQ(FocusOf(dialog), field);
-    ASSERT_EQ(WindowText(field), L"abc");
-    ClickAndSync(dialog, opt::kCmdSpinUp);
-    EXPECT_EQ(WindowText(field), L" 2") << "abc became 1 on leaving the field, then the step";
-    EXPECT_EQ(bells->AtLeast(1), 1);
-
-    TypeInto(field, L"150");
-    Sync(dialog);
-    ClickAndSync(dialog, opt::kCmdSpinDn);
-    EXPECT_EQ(WindowText(field), L" 99") << "150 became 100, then the step";
-    EXPECT_EQ(bells->AtLeast(2), 2);
-
-    TypeInto(field, L"40");
-    Sync(dialog);
-    ClickAndSync(dialog, opt::kCmdSpinUp);
-    EXPECT_EQ(WindowText(field), L" 41");
-    EXPECT_EQ(bells->Settled(), 2) << "a value within 1..100 is no error";
+    // "abc" becomes 1 on leaving the field, then the step; 40 is no error.
+    LeaveField({{L"abc", opt::kCmdSpinUp, L" 2", 1},
+                {L"150", opt::kCmdSpinDn, L" 99", 1},
+                {L"40", opt::kCmdSpinUp, L" 41", 0}});
 }
 
 // The same through the system's real mouse input rather than messages to the button.
 TEST_F(OptionsSpin, ARealMouseClickOnTheArrowCorrectsFirstToo) {
     ASSERT_NO_FATAL_FAILURE(Open(false));
     ::SetForegroundWindow(dialog);
-    MouseClick(field);
+    LeftClick(field);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == field; }));
     ::PostMessageW(field, EM_SETSEL, 0, -1);
     for (wchar_t c : std::wstring(L"0.5")) ::PostMessageW(field, WM_CHAR, c, 1);
     Sync(dialog);
     ASSERT_EQ(WindowText(field), L"0.5");
-    MouseClick(Child(dialog, opt::kCmdSpinUp));
-    EXPECT_TRUE(WaitFor([&] { return WindowText(field) == L" 2"; }, std::chrono::milliseconds(3000)))
-        << WindowText(field);
+    LeftClick(Child(dialog, opt::kCmdSpinUp));
+    EXPECT_TRUE(WaitFor([&] { return WindowText(field) == L" 2"; }, 3s)) << WindowText(field);
     EXPECT_EQ(FocusOf(dialog), Child(dialog, opt::kCmdSpinUp));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Leaving the percentage field
-
 TEST_F(OptionsPercentField, LeavingItClampsToOneThroughHundredWithABeep) {
-    struct Case {
-        const wchar_t* typed;
-        const wchar_t* left;
-        int beeps;
-    };
-    const Case cases[] = {
-        {L"150", L"100", 1}, {L"0", L"1", 1},         {L"-5", L"1", 1},    {L"0.5", L"1", 1},
-        {L"abc", L"1", 1},   {L"", L"1", 1},          {L"1e3", L"100", 1}, {L"100", L"100", 0},
-        {L"1", L"1", 0},     {L"50abc", L"50abc", 0}, {L"1e2", L"1e2", 0}, {L"37.5", L"37.5", 0},
-    };
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    int beeps = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << '"' << std::string(c.typed, c.typed + wcslen(c.typed)) << '"');
-        TypeInto(field, c.typed);
-        Sync(dialog);
-        ASSERT_EQ(FocusOf(dialog), field);
-        ASSERT_EQ(WindowText(field), c.typed);
-        PressKey(field, VK_TAB);
-        Sync(dialog);
-        EXPECT_EQ(FocusOf(dialog), Child(dialog, opt::kCmdSpinUp)) << "Tab moved on";
-        EXPECT_EQ(WindowText(field), c.left);
-        beeps += c.beeps;
-        EXPECT_EQ(c.beeps ? bells->AtLeast(beeps) : bells->Settled(), beeps);
-    }
+    LeaveField({
+        {L"150", kTab, L"100", 1},
+        {L"0", kTab, L"1", 1},
+        {L"-5", kTab, L"1", 1},
+        {L"0.5", kTab, L"1", 1},
+        {L"abc", kTab, L"1", 1},
+        {L"", kTab, L"1", 1},
+        {L"1e3", kTab, L"100", 1},
+        {L"100", kTab, L"100", 0},
+        {L"1", kTab, L"1", 0},
+        {L"50abc", kTab, L"50abc", 0},
+        {L"1e2", kTab, L"1e2", 0},
+        {L"37.5", kTab, L"37.5", 0},
+    });
 }
 
 // An option button takes the focus on the click too, so the correction comes before its handler.
 TEST_F(OptionsPercentField, AClickOnAnOptionCorrectsFirst) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    TypeInto(field, L"abc");
-    Sync(dialog);
-    ASSERT_EQ(FocusOf(dialog), field);
-    ClickAndSync(dialog, opt::kOptClipboard);
-    EXPECT_EQ(WindowText(field), L"1");
+    LeaveField({{L"abc", opt::kOptClipboard, L"1", 1}});
     EXPECT_FALSE(::IsWindowEnabled(field));
-    EXPECT_EQ(FocusOf(dialog), Child(dialog, opt::kOptClipboard));
-    EXPECT_EQ(bells->AtLeast(1), 1);
 }
 
 // Switching to another program takes the focus from the field too, but the user has not left it
 // for another control: the text stays as typed until they do.
 TEST_F(OptionsPercentField, SwitchingToAnotherProgramIsNotLeavingTheField) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    TypeInto(field, L"150");
-    Sync(dialog);
-    ASSERT_EQ(FocusOf(dialog), field);
-
+    ASSERT_NO_FATAL_FAILURE(Type(L"150"));
     HWND other = ::CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
                                    nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
     ::SetForegroundWindow(other);
-    EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) != field; }, std::chrono::milliseconds(5000)));
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) != field; }, 5s));
     Sync(dialog);
     EXPECT_EQ(WindowText(field), L"150");
     ::DestroyWindow(other);
 
     ::SetForegroundWindow(dialog);
-    ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == field; }, std::chrono::milliseconds(5000)))
-        << "the focus comes back to the field";
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == field; }, 5s)) << "the focus comes back to the field";
     EXPECT_EQ(WindowText(field), L"150");
-    EXPECT_EQ(bells->Settled(), 0);
+    EXPECT_EQ(bells->AtLeast(0), 0);
     PressKey(field, VK_TAB);
     Sync(dialog);
     EXPECT_EQ(WindowText(field), L"100");
@@ -286,41 +210,28 @@ TEST_F(OptionsPercentField, SwitchingToAnotherProgramIsNotLeavingTheField) {
 
 TEST_F(OptionsPercentField, ThePreviewFollowsWhenTheFieldIsLeftNotWhileTyping) {
     ASSERT_NO_FATAL_FAILURE(Open(false));
-    TypeInto(field, L"50");
-    Sync(dialog);
-    ASSERT_EQ(WindowText(field), L"50");
-    ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 1180, 800});
-    PressKey(field, VK_TAB);
-    Sync(dialog);
-    ExpectBoxNear(ThumbBox(dialog, opt::kImgScreen), {4150, 440, 590, 400});
+    RunSteps({
+        {"typed", L"50", 0, {true, true, true, L"50", kPortraitAt100}},
+        {"left with Tab", nullptr, kTab, {true, true, true, L"50", kPortraitAt50}},
+    });
 }
-
-// ---------------------------------------------------------------------------------------------
-// OK and the close box
 
 TEST_F(OptionsOK, WritesTheFourFieldsAndCloses) {
     ASSERT_NO_FATAL_FAILURE(Open(false));
-    ClickAndSync(dialog, opt::kOptWindow);
-    ClickAndSync(dialog, opt::kOptLandscape);
-    SetWindowTextRemote(Child(dialog, opt::kTxtPercent), L"37");
-    ClickAndSync(dialog, opt::kOptClipboard);
-    ASSERT_FALSE(::IsWindowEnabled(Child(dialog, opt::kTxtPercent)));
+    ClickAndSync(opt::kOptWindow);
+    ClickAndSync(opt::kOptLandscape);
+    SetWindowTextRemote(field, L"37");
+    ClickAndSync(opt::kOptClipboard);
+    ASSERT_FALSE(::IsWindowEnabled(field));
     EXPECT_EQ(Field(main_, ids::fmMain::kTxtScope), L"1") << "nothing is written before OK";
     ASSERT_TRUE(PressOK(dialog));
     EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"2", L"2", L"L", L"37"})) << "written even for the clipboard";
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
 
     // The next Options command loads a fresh dialog from what OK wrote.
-    dialog = OpenOptions(kestrel_);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptWindow)));
-    EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptClipboard)));
-    EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptLandscape)));
-    EXPECT_EQ(PercentText(dialog), L"37");
-    Click(Child(dialog, opt::kOptScreen));
-    Click(Child(dialog, opt::kOptPrinter));
-    Click(Child(dialog, opt::kOptPortrait));
-    Click(Child(dialog, opt::kCmdSpinUp));
+    ASSERT_NO_FATAL_FAILURE(Show());
+    ExpectShown(dialog, {false, false, false, L"37", kClipboardThumb});
+    for (int id : {opt::kOptScreen, opt::kOptPrinter, opt::kOptPortrait, opt::kCmdSpinUp}) Click(Child(dialog, id));
     ASSERT_TRUE(PressOK(dialog));
     EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L" 38"}))
         << "the spin text, sign position and all";
@@ -328,46 +239,37 @@ TEST_F(OptionsOK, WritesTheFourFieldsAndCloses) {
 
 TEST_F(OptionsOK, CopiesThePercentTextAsItStandsAfterTheCorrection) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    TypeInto(Child(dialog, opt::kTxtPercent), L"150");
-    Sync(dialog);
-    ASSERT_TRUE(PressOK(dialog));
-    EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent), L"100") << "corrected before OK copied it";
-    EXPECT_EQ(bells->AtLeast(1), 1);
-
-    dialog = OpenOptions(kestrel_);
-    ASSERT_NE(dialog, nullptr);
-    TypeInto(Child(dialog, opt::kTxtPercent), L"50abc");
-    Sync(dialog);
-    ASSERT_TRUE(PressOK(dialog));
-    EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent), L"50abc") << "kept as typed";
-    EXPECT_EQ(bells->Settled(), 1);
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* copied;
+        int bells;
+    } cases[] = {{L"150", L"100", 1}, {L"50abc", L"50abc", 1}};  // corrected before OK copied it; kept as typed
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.typed));
+        ASSERT_NO_FATAL_FAILURE(Type(c.typed));
+        ASSERT_TRUE(PressOK(dialog));
+        EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent), c.copied);
+        EXPECT_EQ(bells->AtLeast(c.bells), c.bells);
+        ASSERT_NO_FATAL_FAILURE(Show());
+    }
 }
 
 TEST_F(OptionsClose, TheCloseBoxDiscardsEveryEdit) {
     ASSERT_NO_FATAL_FAILURE(Open(true));
-    ClickAndSync(dialog, opt::kOptWindow);
-    ClickAndSync(dialog, opt::kOptLandscape);
-    ClickAndSync(dialog, opt::kOptClipboard);
-    ClickAndSync(dialog, opt::kOptPrinter);
+    for (int id : {opt::kOptWindow, opt::kOptLandscape, opt::kOptClipboard, opt::kOptPrinter}) ClickAndSync(id);
     // Left in the field: closing is not leaving it for another control, so no correction and no beep.
-    TypeInto(Child(dialog, opt::kTxtPercent), L"150");
-    Sync(dialog);
-    ASSERT_EQ(FocusOf(dialog), Child(dialog, opt::kTxtPercent));
+    ASSERT_NO_FATAL_FAILURE(Type(L"150"));
     const std::optional<POINT> closeBox = CloseBox(dialog);
     ASSERT_TRUE(closeBox) << "the dialog has a close box";
     ::SetForegroundWindow(dialog);
-    MouseClickAt(closeBox->x, closeBox->y);
+    LeftClick(*closeBox);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
     EXPECT_EQ(Fields(main_), (std::vector<std::wstring>{L"1", L"1", L"P", L"100"}));
-    EXPECT_EQ(bells->Settled(), 0);
+    EXPECT_EQ(bells->AtLeast(0), 0);
 
-    dialog = OpenOptions(kestrel_);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptScreen)));
-    EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptPrinter)));
-    EXPECT_TRUE(IsChecked(Child(dialog, opt::kOptPortrait)));
-    EXPECT_EQ(PercentText(dialog), L"100");
+    ASSERT_NO_FATAL_FAILURE(Show());
+    ExpectShown(dialog, {true, true, true, L"100", kPortraitAt100});
 }
 
 }  // namespace

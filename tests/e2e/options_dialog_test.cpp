@@ -2,17 +2,13 @@
 // fills itself from the main window's four settings fields. The same checks run at 96 and 144 dpi.
 #include "tests/e2e/options_support.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
 
 namespace kestrel::e2e {
 namespace {
 
-using OptionsDialog = KestrelTest;
-using OptionsDialogAt144Dpi = KestrelTest;
+using OptionsDialog = OptionsTest;
+using OptionsDialogAt144Dpi = OptionsTest;
 
 struct LaidOut {
     int id;
@@ -43,24 +39,7 @@ const LaidOut kLayout[] = {
     {opt::kRectPortrait, nullptr, nullptr, 0, {4080, 360, 1335, 1815}},
 };
 
-std::vector<int> StackingFromTop(HWND dialog) {
-    std::vector<int> ids;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        ids.push_back(::GetDlgCtrlID(child));
-    }
-    return ids;
-}
-
-bool SameColour(COLORREF a, COLORREF b) { return a == b; }
-
-// The dialog paints its controls one by one after it appears: give it a moment to get there.
-COLORREF PixelOnceItIs(HWND dialog, double xTwips, double yTwips, COLORREF expected) {
-    COLORREF seen = CLR_INVALID;
-    WaitFor([&] { return (seen = DialogPixel(dialog, xTwips, yTwips)) == expected; }, std::chrono::milliseconds(3000));
-    return seen;
-}
-
-bool IsWindowTitleBlue(COLORREF c) { return GetRValue(c) < 40 && GetBValue(c) > 140; }
+bool IsWindowTitleBlue(Pixel c) { return (c >> 16) < 40 && (c & 0xFF) > 140; }
 
 void CheckWindowAndLayout(const KestrelProcess& kestrel, HWND dialog) {
     HWND main = kestrel.Main();
@@ -70,18 +49,14 @@ void CheckWindowAndLayout(const KestrelProcess& kestrel, HWND dialog) {
     EXPECT_NEAR(ToTwips(client.right), 6000, OnePixelTwips());
     EXPECT_NEAR(ToTwips(client.bottom), 2520, OnePixelTwips());
 
+    // A caption with the close command and a fixed single border; off the taskbar, as an owned
+    // window without the app-window flag (a tool window would show a smaller caption).
     const LONG_PTR style = ::GetWindowLongPtrW(dialog, GWL_STYLE);
     const LONG_PTR exStyle = ::GetWindowLongPtrW(dialog, GWL_EXSTYLE);
-    EXPECT_TRUE(style & WS_CAPTION);
-    EXPECT_TRUE(style & WS_SYSMENU) << "the close command";
-    EXPECT_FALSE(style & WS_THICKFRAME) << "fixed single border";
-    EXPECT_FALSE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    // Off the taskbar: an owned window without the app-window flag; a tool window would show a
-    // smaller caption.
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+              WS_CAPTION | WS_SYSMENU);
+    EXPECT_EQ(exStyle & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), 0);
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), main);
-    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
-    EXPECT_FALSE(exStyle & WS_EX_TOOLWINDOW);
 
     // Centred on its owner, the main window.
     const RECT d = WindowRect(dialog);
@@ -102,28 +77,28 @@ void CheckWindowAndLayout(const KestrelProcess& kestrel, HWND dialog) {
     }
 
     // The spin arrows are pictures; OK is an ordinary button, neither default nor cancel.
+    const auto styleOf = [&](int id) { return ::GetWindowLongPtrW(Child(dialog, id), GWL_STYLE); };
     for (int id : {opt::kCmdSpinUp, opt::kCmdSpinDn}) {
-        HWND spin = Child(dialog, id);
-        EXPECT_TRUE(::GetWindowLongPtrW(spin, GWL_STYLE) & BS_BITMAP) << id;
-        EXPECT_NE(::SendMessageW(spin, BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << id;
+        EXPECT_TRUE(styleOf(id) & BS_BITMAP) << id;
+        EXPECT_NE(SendTo(Child(dialog, id), BM_GETIMAGE, IMAGE_BITMAP), 0) << id;
     }
-    EXPECT_EQ(::GetWindowLongPtrW(Child(dialog, opt::kCmdOK), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_EQ(styleOf(opt::kCmdOK) & BS_TYPEMASK, BS_PUSHBUTTON);
 
     // Tab order is the stacking order of the focusable controls; frames and the label sit in
     // their places in it but take no focus.
-    const std::vector<int> stacking = StackingFromTop(dialog);
+    std::vector<int> stacking;
+    for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+        stacking.push_back(::GetDlgCtrlID(c));
     const std::vector<int> tabOrder = {opt::kFrame1,       opt::kOptScreen,    opt::kOptWindow,  opt::kFrame2,
                                        opt::kOptPrinter,   opt::kOptClipboard, opt::kFrame3,     opt::kOptPortrait,
                                        opt::kOptLandscape, opt::kLblPercent,   opt::kTxtPercent, opt::kCmdSpinUp,
                                        opt::kCmdSpinDn,    opt::kCmdOK};
     ASSERT_GE(stacking.size(), tabOrder.size());
     EXPECT_EQ(std::vector<int>(stacking.begin(), stacking.begin() + tabOrder.size()), tabOrder);
-    for (int id : {opt::kFrame1, opt::kFrame2, opt::kFrame3, opt::kLblPercent}) {
-        EXPECT_FALSE(::GetWindowLongPtrW(Child(dialog, id), GWL_STYLE) & WS_TABSTOP) << id;
-    }
-    for (int id : {opt::kTxtPercent, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kCmdOK}) {
-        EXPECT_TRUE(::GetWindowLongPtrW(Child(dialog, id), GWL_STYLE) & WS_TABSTOP) << id;
-    }
+    for (int id : {opt::kFrame1, opt::kFrame2, opt::kFrame3, opt::kLblPercent})
+        EXPECT_FALSE(styleOf(id) & WS_TABSTOP) << id;
+    for (int id : {opt::kTxtPercent, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kCmdOK})
+        EXPECT_TRUE(styleOf(id) & WS_TABSTOP) << id;
 
     // The preview's stacking from the top: thumbnails, then pages, then the grey square.
     auto depth = [&](int id) { return std::find(stacking.begin(), stacking.end(), id) - stacking.begin(); };
@@ -137,12 +112,9 @@ void CheckWindowAndLayout(const KestrelProcess& kestrel, HWND dialog) {
     // The label shows the system window colour behind its text.
     ASSERT_NE(::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_BTNFACE));
     const TwipsBox label = InDialog(dialog, Child(dialog, opt::kLblPercent));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            return SameColour(DialogPixel(dialog, label.left + 2 * ToTwips(1), label.top + label.height - ToTwips(2)),
-                              ::GetSysColor(COLOR_WINDOW));
-        },
-        std::chrono::milliseconds(3000)));
+    EXPECT_TRUE(
+        ScreenPixelBecomes(DialogPoint(dialog, label.left + 2 * ToTwips(1), label.top + label.height - ToTwips(2)),
+                           FromColorRef(::GetSysColor(COLOR_WINDOW))));
 }
 
 struct Loaded {
@@ -150,121 +122,66 @@ struct Loaded {
     const wchar_t* scope;
     const wchar_t* destination;
     const wchar_t* orientation;
-    const wchar_t* percent;
-    bool screen, printer, portrait;
-    TwipsBox thumb;
+    Shown shown;
 };
 
-const TwipsBox kClipboardThumb{3960, 717, 1560, 1070};
-
-void CheckLoadedState(HWND dialog, const Loaded& c) {
-    EXPECT_EQ(IsChecked(Child(dialog, opt::kOptScreen)), c.screen);
-    EXPECT_EQ(IsChecked(Child(dialog, opt::kOptWindow)), !c.screen);
-    EXPECT_EQ(IsChecked(Child(dialog, opt::kOptPrinter)), c.printer);
-    EXPECT_EQ(IsChecked(Child(dialog, opt::kOptClipboard)), !c.printer);
-    EXPECT_EQ(IsChecked(Child(dialog, opt::kOptPortrait)), c.portrait);
-    EXPECT_EQ(IsChecked(Child(dialog, opt::kOptLandscape)), !c.portrait);
-    EXPECT_EQ(WindowText(Child(dialog, opt::kTxtPercent)), c.percent) << "shown unchanged";
-
-    ExpectSizeControlsEnabled(dialog, c.printer);
-    for (int id : {opt::kFrame3, opt::kLblPercent, opt::kShape2, opt::kOptScreen, opt::kOptWindow, opt::kOptPrinter,
-                   opt::kOptClipboard, opt::kCmdOK}) {
-        EXPECT_TRUE(::IsWindowEnabled(Child(dialog, id))) << id << " is never disabled";
-    }
-
-    EXPECT_EQ(::IsWindowVisible(Child(dialog, opt::kRectPortrait)) != FALSE, c.printer && c.portrait);
-    EXPECT_EQ(::IsWindowVisible(Child(dialog, opt::kRectLandscape)) != FALSE, c.printer && !c.portrait);
-    EXPECT_TRUE(::IsWindowVisible(Child(dialog, opt::kRectBackground)));
-    EXPECT_TRUE(::IsWindowVisible(Child(dialog, opt::kShape2)));
-    HWND shown = Child(dialog, c.screen ? opt::kImgScreen : opt::kImgWindow);
-    HWND hidden = Child(dialog, c.screen ? opt::kImgWindow : opt::kImgScreen);
-    EXPECT_TRUE(::IsWindowVisible(shown));
-    EXPECT_FALSE(::IsWindowVisible(hidden));
-    ExpectBoxNear(InDialog(dialog, shown), c.thumb);
-    if (!c.printer) ExpectBoxNear(InDialog(dialog, hidden), kClipboardThumb);
-}
-
 // What the user sees of the preview: the thumbnail on top of the page on top of the grey square.
-void CheckPreviewPixels(HWND dialog, const Loaded& c) {
-    const COLORREF grey = RGB(128, 128, 128);
-    const COLORREF white = RGB(255, 255, 255);
+void CheckPreviewPixels(HWND dialog, const Shown& c) {
+    const Pixel grey = Rgb(128, 128, 128);
+    const Pixel white = Rgb(255, 255, 255);
     const TwipsBox& t = c.thumb;
     if (c.screen) {
         // The desktop's teal, near the thumbnail's right edge.
-        EXPECT_TRUE(WaitFor(
-            [&] {
-                return SameColour(DialogPixel(dialog, t.left + t.width * 0.95, t.top + t.height * 0.5),
-                                  RGB(0, 128, 128));
-            },
-            std::chrono::milliseconds(3000)));
+        EXPECT_TRUE(
+            ScreenPixelBecomes(DialogPoint(dialog, t.left + t.width * 0.95, t.top + t.height * 0.5), Rgb(0, 128, 128)));
     } else {
         // The application window's blue title bar.
-        EXPECT_TRUE(WaitFor(
-            [&] { return IsWindowTitleBlue(DialogPixel(dialog, t.left + t.width * 0.5, t.top + t.height * 0.1)); },
-            std::chrono::milliseconds(3000)));
+        EXPECT_TRUE(
+            ScreenPixelBecomes(DialogPoint(dialog, t.left + t.width * 0.5, t.top + t.height * 0.1), IsWindowTitleBlue));
     }
-    EXPECT_EQ(PixelOnceItIs(dialog, 3700, 1267, grey), grey) << "the grey square beside any page";
+    EXPECT_TRUE(ScreenPixelBecomes(DialogPoint(dialog, 3700, 1267), grey)) << "the grey square beside any page";
     // Below the thumbnail: the page when printing, the grey square otherwise.
-    const double belowX = 4747.5;
     const double belowY = c.portrait || !c.printer ? 2050 : 1880;
-    const COLORREF below = c.printer ? white : grey;
-    EXPECT_EQ(PixelOnceItIs(dialog, belowX, belowY, below), below);
+    EXPECT_TRUE(ScreenPixelBecomes(DialogPoint(dialog, 4747.5, belowY), c.printer ? white : grey));
     // Where only the landscape page reaches (beside the portrait page).
-    const COLORREF beside = c.printer && !c.portrait ? white : grey;
-    EXPECT_EQ(PixelOnceItIs(dialog, 3900, 1267, beside), beside);
+    EXPECT_TRUE(ScreenPixelBecomes(DialogPoint(dialog, 3900, 1267), c.printer && !c.portrait ? white : grey));
 
     // The arrows' ground: the picture's light grey while enabled. Disabled, only the arrow shows,
     // greyed, on the button face; not the grey block of the whole picture's silhouette.
-    ASSERT_NE(::GetSysColor(COLOR_BTNFACE), RGB(192, 192, 192));
+    const Pixel light = Rgb(192, 192, 192);
+    ASSERT_NE(FromColorRef(::GetSysColor(COLOR_BTNFACE)), light);
+    const auto face = [](Pixel p) {
+        return p == FromColorRef(::GetSysColor(COLOR_BTNFACE)) || p == FromColorRef(::GetSysColor(COLOR_BTNHIGHLIGHT));
+    };
     for (int id : {opt::kCmdSpinUp, opt::kCmdSpinDn}) {
         const RECT r = WindowRect(Child(dialog, id));
-        const int x = (r.left + r.right) / 2 - 4;  // near the top-left corner of the 9 x 8 picture
-        const int y = (r.top + r.bottom) / 2 - 3;
-        COLORREF ground = CLR_INVALID;
-        WaitFor(
-            [&] {
-                ground = ScreenPixel(x, y);
-                return c.printer
-                           ? ground == RGB(192, 192, 192)
-                           : ground == ::GetSysColor(COLOR_BTNFACE) || ground == ::GetSysColor(COLOR_BTNHIGHLIGHT);
-            },
-            std::chrono::milliseconds(3000));
-        if (c.printer) {
-            EXPECT_EQ(ground, RGB(192, 192, 192)) << id;
-        } else {
-            EXPECT_TRUE(ground == ::GetSysColor(COLOR_BTNFACE) || ground == ::GetSysColor(COLOR_BTNHIGHLIGHT))
-                << id << ": " << std::hex << ground;
-        }
+        // Near the top-left corner of the 9 x 8 picture.
+        const POINT at{(r.left + r.right) / 2 - 4, (r.top + r.bottom) / 2 - 3};
+        EXPECT_TRUE(c.printer ? ScreenPixelBecomes(at, light) : ScreenPixelBecomes(at, face)) << id;
     }
 }
 
 const Loaded kSpecifiedCases[] = {
-    {"printer portrait at 100", L"1", L"1", L"P", L"100", true, true, true, {4150, 440, 1180, 800}},
-    {"all fields empty", L"", L"", L"", L"", false, false, false, kClipboardThumb},
-    {"lower-case p is landscape", L"1", L"1", L"p", L"100", true, true, false, {3960, 717, 1560, 1070}},
-    {"blank before the 1 of Scope", L" 1", L"1", L"P", L"50", false, true, true, {4150, 440, 590, 400}},
-    {"Destination with a trailing blank", L"1", L"1 ", L"P", L"100", true, false, true, kClipboardThumb},
-    {"landscape at 50 keeps trailing text", L"2", L"1", L"L", L"50abc", false, true, false, {3960, 717, 780, 535}},
+    {"printer portrait at 100", L"1", L"1", L"P", {true, true, true, L"100", kPortraitAt100}},
+    {"all fields empty", L"", L"", L"", {false, false, false, L"", kClipboardThumb}},
+    {"lower-case p is landscape", L"1", L"1", L"p", {true, true, false, L"100", {3960, 717, 1560, 1070}}},
+    {"blank before the 1 of Scope", L" 1", L"1", L"P", {false, true, true, L"50", kPortraitAt50}},
+    {"Destination with a trailing blank", L"1", L"1 ", L"P", {true, false, true, L"100", kClipboardThumb}},
+    {"landscape at 50 keeps trailing text", L"2", L"1", L"L", {false, true, false, L"50abc", kLandscapeAt50}},
 };
 
 void CheckSpecifiedCases(const KestrelProcess& kestrel) {
-    HWND main = kestrel.Main();
-    bool layoutChecked = false;
     for (const Loaded& c : kSpecifiedCases) {
         SCOPED_TRACE(c.name);
-        HWND dialog = OpenOptions(kestrel, c.scope, c.destination, c.orientation, c.percent);
+        HWND dialog = OpenOptions(kestrel, c.scope, c.destination, c.orientation, c.shown.percent);
         ASSERT_NE(dialog, nullptr);
-        if (!layoutChecked) {
-            CheckWindowAndLayout(kestrel, dialog);
-            layoutChecked = true;
-        }
-        CheckLoadedState(dialog, c);
-        CheckPreviewPixels(dialog, c);
+        if (&c == kSpecifiedCases) CheckWindowAndLayout(kestrel, dialog);
+        ExpectShown(dialog, c.shown);
+        CheckPreviewPixels(dialog, c.shown);
         // The first control in tab order that takes the focus: the selected option of the first pair.
-        EXPECT_EQ(FocusOf(dialog), Child(dialog, c.screen ? opt::kOptScreen : opt::kOptWindow));
-
+        EXPECT_EQ(FocusOf(dialog), Child(dialog, c.shown.screen ? opt::kOptScreen : opt::kOptWindow));
         ASSERT_TRUE(CloseDialog(dialog));
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main) != FALSE; })) << "modal show ended";
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(kestrel.Main()) != FALSE; })) << "modal show ended";
     }
 }
 
@@ -281,31 +198,27 @@ TEST_F(OptionsDialogAt144Dpi, OpensAsLaidOutAndLoadsTheFields) {
 
 TEST_F(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    HWND dialog = OpenOptions(kestrel_, L"2", L"1", L"L", L"100");
-    ASSERT_NE(dialog, nullptr);
+    SetFields(main_, {L"2", L"1", L"L", L"100"});
+    ASSERT_NO_FATAL_FAILURE(Show());
     const int expected[] = {opt::kOptWindow, opt::kOptPrinter, opt::kOptLandscape, opt::kTxtPercent,
                             opt::kCmdSpinUp, opt::kCmdSpinDn,  opt::kCmdOK,        opt::kOptWindow};
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[0]); }));
     for (size_t i = 1; i < std::size(expected); ++i) {
         SCOPED_TRACE(i);
         PressKey(FocusOf(dialog), VK_TAB);
-        EXPECT_TRUE(
-            WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[i]); }, std::chrono::milliseconds(3000)));
+        EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, expected[i]); }, 3s));
     }
 }
 
 TEST_F(OptionsDialog, EnterAndEscDoNotPressOK) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    HWND dialog = OpenOptions(kestrel_, L"1", L"1", L"P", L"100");
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Open(false));
     // A changed choice that OK would write.
     Click(Child(dialog, opt::kOptWindow));
     ASSERT_TRUE(WaitFor([&] { return IsChecked(Child(dialog, opt::kOptWindow)); }));
-    for (int id : {opt::kOptWindow, opt::kTxtPercent}) {
-        ::PostMessageW(Child(dialog, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        ::PostMessageW(Child(dialog, id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-        PressKey(Child(dialog, id), VK_RETURN);
-        PressKey(Child(dialog, id), VK_ESCAPE);
+    for (HWND control : {Child(dialog, opt::kOptWindow), field}) {
+        PostMouseClick(control);
+        PressKey(control, VK_RETURN);
+        PressKey(control, VK_ESCAPE);
         Sync(dialog);
     }
     EXPECT_TRUE(::IsWindow(dialog) && ::IsWindowVisible(dialog));

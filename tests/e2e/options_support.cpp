@@ -1,23 +1,34 @@
 #include "tests/e2e/options_support.h"
 
+#include "toolkit/handles.h"
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
 namespace kestrel::e2e {
 namespace {
 
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+TwipsBox Relative(POINT origin, HWND control) {
+    const RECT r = WindowRect(control);
+    return TwipsBox{ToTwips(r.left - origin.x), ToTwips(r.top - origin.y), ToTwips(r.right - r.left),
+                    ToTwips(r.bottom - r.top)};
+}
 
 // Runs a Unix command line through Wine and lets it go on alone.
-bool RunUnix(std::wstring command) {
+bool RunUnix(const std::string& command) {
+    std::wstring line(command.begin(), command.end());
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    if (pi.hThread) ::CloseHandle(pi.hThread);
-    if (pi.hProcess) ::CloseHandle(pi.hProcess);
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
     return true;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -31,19 +42,20 @@ void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected) {
     EXPECT_NEAR(actual.height, expected.height, OnePixelTwips()) << "height";
 }
 
-void ExpectSizeControlsEnabled(HWND dialog, bool enabled) {
-    for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
-        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE, enabled) << id;
-    }
+TwipsBox InDialog(HWND dialog, HWND control) {
+    const RECT client = ClientRectOnScreen(dialog);
+    return Relative(POINT{client.left, client.top}, control);
+}
+
+TwipsBox InFrame(HWND frame, HWND control) {
+    const RECT outer = WindowRect(frame);
+    return Relative(POINT{outer.left, outer.top}, control);
 }
 
 HWND OpenOptions(const KestrelProcess& kestrel) {
     Click(Child(kestrel.Main(), ids::fmMain::kCmdOptions));
     HWND dialog = nullptr;
-    WaitFor([&] {
-        dialog = kestrel.FindTopLevel(opt::kWindowClass, L"Options");
-        return dialog != nullptr;
-    });
+    WaitFor([&] { return (dialog = kestrel.FindTopLevel(opt::kWindowClass, L"Options")) != nullptr; });
     return dialog;
 }
 
@@ -53,24 +65,51 @@ HWND OpenOptions(const KestrelProcess& kestrel, const wchar_t* scope, const wcha
     return OpenOptions(kestrel);
 }
 
-bool IsChecked(HWND option) {
-    DWORD_PTR state = 0;
-    ::SendMessageTimeoutW(option, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
-    return state == BST_CHECKED;
+bool PressOK(HWND dialog) {
+    Click(Child(dialog, opt::kCmdOK));
+    return WaitFor([&] { return !::IsWindow(dialog); });
 }
 
-TwipsBox InDialog(HWND dialog, HWND control) {
-    const RECT origin = ClientRectOnScreen(dialog);
-    const RECT r = WindowRect(control);
-    return TwipsBox{ToTwips(r.left - origin.left), ToTwips(r.top - origin.top), ToTwips(r.right - r.left),
-                    ToTwips(r.bottom - r.top)};
+bool CloseDialog(HWND dialog, UINT message) {
+    ::PostMessageW(dialog, message, message == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
+    return WaitFor([&] { return !::IsWindow(dialog); });
 }
 
-TwipsBox InFrame(HWND frame, HWND control) {
-    const RECT origin = WindowRect(frame);
-    const RECT r = WindowRect(control);
-    return TwipsBox{ToTwips(r.left - origin.left), ToTwips(r.top - origin.top), ToTwips(r.right - r.left),
-                    ToTwips(r.bottom - r.top)};
+bool IsChecked(HWND option) { return SendTo(option, BM_GETCHECK) == BST_CHECKED; }
+
+void ExpectSizeControlsEnabled(HWND dialog, bool enabled) {
+    for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
+        EXPECT_EQ(::IsWindowEnabled(Child(dialog, id)) != FALSE, enabled) << id;
+    }
+}
+
+void ExpectShown(HWND dialog, const Shown& c) {
+    const auto checked = [&](int id) { return IsChecked(Child(dialog, id)); };
+    const auto visible = [&](int id) { return ::IsWindowVisible(Child(dialog, id)) != FALSE; };
+    EXPECT_EQ(checked(opt::kOptScreen), c.screen);
+    EXPECT_EQ(checked(opt::kOptWindow), !c.screen);
+    EXPECT_EQ(checked(opt::kOptPrinter), c.printer);
+    EXPECT_EQ(checked(opt::kOptClipboard), !c.printer);
+    EXPECT_EQ(checked(opt::kOptPortrait), c.portrait);
+    EXPECT_EQ(checked(opt::kOptLandscape), !c.portrait);
+    EXPECT_EQ(WindowText(Child(dialog, opt::kTxtPercent)), c.percent) << "shown unchanged";
+
+    ExpectSizeControlsEnabled(dialog, c.printer);
+    for (int id : {opt::kFrame3, opt::kLblPercent, opt::kShape2, opt::kOptScreen, opt::kOptWindow, opt::kOptPrinter,
+                   opt::kOptClipboard, opt::kCmdOK}) {
+        EXPECT_TRUE(::IsWindowEnabled(Child(dialog, id))) << id << " is never disabled";
+    }
+
+    EXPECT_EQ(visible(opt::kRectPortrait), c.printer && c.portrait);
+    EXPECT_EQ(visible(opt::kRectLandscape), c.printer && !c.portrait);
+    EXPECT_TRUE(visible(opt::kRectBackground));
+    EXPECT_TRUE(visible(opt::kShape2));
+    const int shown = c.screen ? opt::kImgScreen : opt::kImgWindow;
+    const int hidden = c.screen ? opt::kImgWindow : opt::kImgScreen;
+    EXPECT_TRUE(visible(shown));
+    EXPECT_FALSE(visible(hidden));
+    ExpectBoxNear(InDialog(dialog, Child(dialog, shown)), c.thumb);
+    if (!c.printer) ExpectBoxNear(InDialog(dialog, Child(dialog, hidden)), kClipboardThumb);
 }
 
 void PostMouseClick(HWND control) {
@@ -88,34 +127,8 @@ void TypeInto(HWND edit, const std::wstring& text) {
 void Sync(HWND dialog) {
     HWND mark = Child(dialog, opt::kFrame1);
     ::PostMessageW(mark, BM_SETSTATE, TRUE, 0);
-    WaitFor([&] {
-        DWORD_PTR state = 0;
-        ::SendMessageTimeoutW(mark, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
-        return (state & BST_PUSHED) != 0;
-    });
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(mark, BM_SETSTATE, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-}
-
-void MouseClickAt(int x, int y) {
-    ::SetCursorPos(x, y);
-    const LONG ax = ::MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    const LONG ay = ::MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    INPUT input[3] = {};
-    const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN,
-                            MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        input[i].type = INPUT_MOUSE;
-        input[i].mi.dx = ax;
-        input[i].mi.dy = ay;
-        input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
-    }
-    ::SendInput(3, input, sizeof(INPUT));
-}
-
-void MouseClick(HWND control) {
-    const RECT r = WindowRect(control);
-    MouseClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    WaitFor([&] { return (SendTo(mark, BM_GETSTATE) & BST_PUSHED) != 0; });
+    SendTo(mark, BM_SETSTATE, FALSE);
 }
 
 std::optional<POINT> CloseBox(HWND window) {
@@ -123,35 +136,28 @@ std::optional<POINT> CloseBox(HWND window) {
     const RECT client = ClientRectOnScreen(window);
     const int y = (r.top + client.top) / 2;  // the middle of the caption
     for (int x = r.right - 1; x > client.left; --x) {
-        DWORD_PTR hit = 0;
-        ::SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &hit);
-        if (hit == HTCLOSE) return POINT{x - 2, y};
+        if (SendTo(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x - 2, y};
     }
     return std::nullopt;
 }
 
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = ::GetDC(nullptr);
-    const COLORREF colour = ::GetPixel(screen, x, y);
-    ::ReleaseDC(nullptr, screen);
-    return colour;
-}
-
-COLORREF DialogPixel(HWND dialog, double xTwips, double yTwips) {
+POINT DialogPoint(HWND dialog, double xTwips, double yTwips) {
     const RECT origin = ClientRectOnScreen(dialog);
     const int dpi = ScreenDpi();
-    return ScreenPixel(origin.left + static_cast<int>(xTwips * dpi / 1440.0),
-                       origin.top + static_cast<int>(yTwips * dpi / 1440.0));
+    return POINT{origin.left + static_cast<int>(xTwips * dpi / 1440.0),
+                 origin.top + static_cast<int>(yTwips * dpi / 1440.0)};
 }
 
-bool PressOK(HWND dialog) {
-    Click(Child(dialog, opt::kCmdOK));
-    return WaitFor([&] { return !::IsWindow(dialog); });
+::testing::AssertionResult ScreenPixelBecomes(POINT at, const std::function<bool(Pixel)>& ok) {
+    Pixel seen = 0;
+    if (WaitFor([&] { return ok(seen = ScreenImage(RECT{at.x, at.y, at.x + 1, at.y + 1}).At(0, 0)); }, 3s)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "(" << at.x << ", " << at.y << ") shows " << Describe(seen);
 }
 
-bool CloseDialog(HWND dialog, UINT message) {
-    ::PostMessageW(dialog, message, message == WM_SYSCOMMAND ? SC_CLOSE : 0, 0);
-    return WaitFor([&] { return !::IsWindow(dialog); });
+::testing::AssertionResult ScreenPixelBecomes(POINT at, Pixel expected) {
+    return ScreenPixelBecomes(at, [&](Pixel p) { return p == expected; }) << ", not " << Describe(expected);
 }
 
 BellCounter::BellCounter() {
@@ -160,33 +166,27 @@ BellCounter::BellCounter() {
     std::ofstream(DosPath("/xkbevd.cf")) << "Bell() shell \"echo bell >> " << dir_ << "/bells\"\n";
     // The shell notes xkbevd's process id so that the destructor can end it, and keeps what it
     // says: it reports turning the audible bell off once it has started listening.
-    started_ = RunUnix(L"/bin/sh -c \"echo $$ > " + Widen(dir_) + L"/pid; exec /usr/bin/xkbevd -cfg " + Widen(dir_) +
-                       L"/xkbevd.cf > " + Widen(dir_) + L"/log 2>&1\"");
-    if (!started_) return;
-    listening_ = WaitFor(
-        [&] {
-            std::ifstream log(DosPath("/log"));
-            std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-            return text.find("disabling the audible bell") != std::string::npos;
-        },
-        std::chrono::milliseconds(15000));
+    if (!RunUnix("/bin/sh -c \"echo $$ > " + dir_ + "/pid; exec /usr/bin/xkbevd -cfg " + dir_ + "/xkbevd.cf > " + dir_ +
+                 "/log 2>&1\"")) {
+        return;
+    }
+    listening_ =
+        WaitFor([&] { return ReadAll(DosPath("/log")).find("disabling the audible bell") != std::string::npos; }, 15s);
     // xkbevd rings once itself as it starts; count from when that has come and gone.
-    WaitFor([&] { return Lines() > 0; }, std::chrono::milliseconds(2000));
-    baseline_ = Settled();
+    WaitFor([&] { return Lines() > 0; }, 2s);
+    baseline_ = AtLeast(0);
 }
 
 BellCounter::~BellCounter() {
-    std::ifstream pidFile(DosPath("/pid"));
-    std::string pid;
-    if (pidFile >> pid) RunUnix(L"/bin/kill " + Widen(pid));
-    pidFile.close();
+    const std::string pid = ReadAll(DosPath("/pid"));
+    if (!pid.empty()) RunUnix("/bin/kill " + pid.substr(0, pid.find_first_of("\r\n")));
     for (const char* name : {"/pid", "/log", "/bells", "/xkbevd.cf"}) ::DeleteFileA(DosPath(name).c_str());
     ::RemoveDirectoryA(DosPath("").c_str());
 }
 
-int BellCounter::Settled() const {
-    int count = Lines();
-    for (;;) {
+int BellCounter::AtLeast(int expected) const {
+    WaitFor([&] { return Lines() - baseline_ >= expected; }, 5s);
+    for (int count = Lines();;) {
         ::Sleep(500);
         const int now = Lines();
         if (now == count) return count - baseline_;
@@ -194,24 +194,37 @@ int BellCounter::Settled() const {
     }
 }
 
-int BellCounter::AtLeast(int expected) const {
-    WaitFor([&] { return Lines() - baseline_ >= expected; }, std::chrono::milliseconds(5000));
-    return Settled();
-}
-
-std::string BellCounter::DosPath(const std::string& name) const {
-    std::string path = "Z:" + dir_ + name;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
-
 int BellCounter::Lines() const {
-    std::ifstream file(DosPath("/bells"));
-    int lines = 0;
-    for (std::string line; std::getline(file, line);) ++lines;
-    return lines;
+    const std::string bells = ReadAll(DosPath("/bells"));
+    return static_cast<int>(std::count(bells.begin(), bells.end(), '\n'));
+}
+
+void OptionsTest::Open(bool heard, const wchar_t* percent) {
+    if (heard) {
+        bells.emplace();
+        ASSERT_TRUE(bells->Listening()) << "xkbevd (x11-xkb-utils) must be installed";
+    }
+    ASSERT_NO_FATAL_FAILURE(Start());
+    SetFields(main_, {L"1", L"1", L"P", percent});
+    Show();
+}
+
+void OptionsTest::Show() {
+    dialog = OpenOptions(kestrel_);
+    ASSERT_NE(dialog, nullptr) << "Options did not open";
+    field = Child(dialog, opt::kTxtPercent);
+}
+
+void OptionsTest::ClickAndSync(int id) {
+    Click(Child(dialog, id));
+    Sync(dialog);
+}
+
+void OptionsTest::Type(const wchar_t* text) {
+    TypeInto(field, text);
+    Sync(dialog);
+    EXPECT_EQ(FocusOf(dialog), field);
+    EXPECT_EQ(WindowText(field), text);
 }
 
 }  // namespace kestrel::e2e

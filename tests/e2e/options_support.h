@@ -1,15 +1,15 @@
-// Working the Options dialog from the outside: opening it from the main window, reading its
-// controls' states and geometry in twips, typing, clicking, and hearing its beeps.
+// Working the Options dialog from the outside: opening it, reading its controls' states, places in
+// twips and pixels, typing, clicking, and hearing its beeps.
 #pragma once
 #include "app/fmMain_ids.h"
 #include "settings/fmOptions_ids.h"
-#include "tests/e2e/driver.h"
+#include "tests/e2e/pixels.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace kestrel::e2e {
 
@@ -22,66 +22,62 @@ struct TwipsBox {
     int width = 0;
     int height = 0;
 };
+// Where the thumbnail lies whenever no page is shown (whatever the percentage), and on a page.
+inline constexpr TwipsBox kClipboardThumb{3960, 717, 1560, 1070};
+inline constexpr TwipsBox kPortraitAt100{4150, 440, 1180, 800};
+inline constexpr TwipsBox kPortraitAt50{4150, 440, 590, 400};
+inline constexpr TwipsBox kLandscapeAt50{3960, 717, 780, 535};
 
 // One pixel of tolerance, expressed in twips at the screen's DPI.
 int OnePixelTwips();
-
 void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected);
+// Where `control` lies relative to the client area of the dialog, or to the outer corner of a frame.
+TwipsBox InDialog(HWND dialog, HWND control);
+TwipsBox InFrame(HWND frame, HWND control);
 
+// Opens Options from the main window's button (after setting its four settings fields, when
+// given); the dialog, or nullptr when none came up.
+HWND OpenOptions(const KestrelProcess& kestrel);
+HWND OpenOptions(const KestrelProcess& kestrel, const wchar_t* scope, const wchar_t* destination,
+                 const wchar_t* orientation, const wchar_t* percent);
+// Clicks OK, or closes the dialog as its close box does (or with WM_CLOSE); true once it is gone.
+bool PressOK(HWND dialog);
+bool CloseDialog(HWND dialog, UINT message = WM_SYSCOMMAND);
+
+bool IsChecked(HWND option);
 // The five size and orientation controls are enabled exactly while Destination is the printer.
 void ExpectSizeControlsEnabled(HWND dialog, bool enabled);
 
-// Opens Options from the main window's button; the dialog, or nullptr when none came up.
-HWND OpenOptions(const KestrelProcess& kestrel);
-
-// Sets the main window's four settings fields first.
-HWND OpenOptions(const KestrelProcess& kestrel, const wchar_t* scope, const wchar_t* destination,
-                 const wchar_t* orientation, const wchar_t* percent);
-
-bool IsChecked(HWND option);
-
-// Clicks OK; true once the dialog is gone.
-bool PressOK(HWND dialog);
-// Closes the dialog as its close box does (or with WM_CLOSE); true once it is gone.
-bool CloseDialog(HWND dialog, UINT message = WM_SYSCOMMAND);
-
-// Where `control` lies relative to the client area of the dialog.
-TwipsBox InDialog(HWND dialog, HWND control);
-
-// Where `control` lies relative to the frame that holds it (its outer top-left corner).
-TwipsBox InFrame(HWND frame, HWND control);
+// What the dialog shows of the four settings: the options chosen, the size field's text, and the
+// preview with its thumbnail at `thumb`.
+struct Shown {
+    bool screen, printer, portrait;
+    const wchar_t* percent;
+    TwipsBox thumb;
+};
+void ExpectShown(HWND dialog, const Shown& expected);
 
 // A mouse click as the control's own window procedure receives it: a button takes the focus on
 // the press and reports the click on the release.
 void PostMouseClick(HWND control);
-
 // Clicks into the field, selects its text and types over it, character by character.
 void TypeInto(HWND edit, const std::wstring& text);
-
 // Returns once the dialog's thread has handled everything posted to it before: the frame's
 // pushed state is a mark nobody sees (a group box draws no pushed look) that can be read back.
 void Sync(HWND dialog);
-
-// A real click of the mouse (through the system's input queue) at the centre of `control`. Each
-// event carries its own position: under Wine a pointer motion that the X server reports late can
-// otherwise move the pointer back between SetCursorPos and the press.
-void MouseClickAt(int x, int y);
-
-void MouseClick(HWND control);
-
-// A point on the window's close box, found by asking the window along its caption; nullopt when
-// there is none.
+// A point on the window's close box, found by asking the window along its caption.
 std::optional<POINT> CloseBox(HWND window);
 
-COLORREF ScreenPixel(int x, int y);
-
-// The colour on screen at a point given in twips of the dialog's client area.
-COLORREF DialogPixel(HWND dialog, double xTwips, double yTwips);
+// The screen point at twips of the dialog's client area.
+POINT DialogPoint(HWND dialog, double xTwips, double yTwips);
+// Waits up to 3 s (the dialog paints its controls one by one) for the screen at `at` to show a
+// colour that passes `ok`, or `expected`.
+::testing::AssertionResult ScreenPixelBecomes(POINT at, const std::function<bool(Pixel)>& ok);
+::testing::AssertionResult ScreenPixelBecomes(POINT at, Pixel expected);
 
 // Counts the system beeps on Kestrel's X display. Wine sounds MessageBeep as an X bell; the X
-// keyboard extension reports every bell, and xkbevd runs a command for each one. The counter
-// starts xkbevd (a Unix program, which Wine starts like any other) and reads its tally back
-// through the Z: drive.
+// keyboard extension reports every bell, and xkbevd (a Unix program, which Wine starts like any
+// other) runs a command for each one, whose tally is read back through the Z: drive.
 class BellCounter {
 public:
     BellCounter();
@@ -89,20 +85,36 @@ public:
     BellCounter(const BellCounter&) = delete;
     BellCounter& operator=(const BellCounter&) = delete;
 
-    bool Listening() const { return started_ && listening_; }
-    // Bells since the counter started listening, once no new one has come for half a second.
-    int Settled() const;
-    // Waits until at least `expected` bells have come, then returns the settled count.
+    bool Listening() const { return listening_; }
+    // Waits until at least `expected` bells have come since the counter started listening, then
+    // returns their count once no new one has come for half a second.
     int AtLeast(int expected) const;
 
 private:
-    std::string DosPath(const std::string& name) const;
+    std::string DosPath(const std::string& name) const { return "Z:" + dir_ + name; }
     int Lines() const;
 
     std::string dir_;
-    bool started_ = false;
     bool listening_ = false;
     int baseline_ = 0;
+};
+
+// Kestrel with Options open, and `field` its size field; with `heard`, the bells on its display
+// are counted from before Kestrel starts.
+class OptionsTest : public KestrelTest {
+protected:
+    // Starts Kestrel on Scope "1", Destination "1", Orientation "P" and `percent`, then Show.
+    void Open(bool heard, const wchar_t* percent = L"100");
+    // Opens Options from the main window as it stands.
+    void Show();
+    // Clicks a control and waits until the dialog has handled the click.
+    void ClickAndSync(int id);
+    // Types into the size field, which keeps the focus and shows `text` as typed.
+    void Type(const wchar_t* text);
+
+    std::optional<BellCounter> bells;
+    HWND dialog = nullptr;
+    HWND field = nullptr;
 };
 
 }  // namespace kestrel::e2e
