@@ -17,12 +17,9 @@ namespace opt = ids::fmOptions;
 
 // A place of a control in twips, as the dialog lays it out.
 struct TwipsBox {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
+    int left, top, width, height;
 };
-// Where the thumbnail lies whenever no page is shown (whatever the percentage), and on a page.
+// The thumbnail whenever no page is shown (whatever the percentage), and on a page.
 inline constexpr TwipsBox kClipboardThumb{3960, 717, 1560, 1070};
 inline constexpr TwipsBox kPortraitAt100{4150, 440, 1180, 800};
 inline constexpr TwipsBox kPortraitAt50{4150, 440, 590, 400};
@@ -31,7 +28,7 @@ inline constexpr TwipsBox kLandscapeAt50{3960, 717, 780, 535};
 // One pixel of tolerance, expressed in twips at the screen's DPI.
 int OnePixelTwips();
 void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected);
-// Where `control` lies relative to the client area of the dialog, or to the outer corner of a frame.
+// Where `control` lies in the dialog's client area, or from a frame's outer corner.
 TwipsBox InDialog(HWND dialog, HWND control);
 TwipsBox InFrame(HWND frame, HWND control);
 
@@ -70,8 +67,8 @@ std::optional<POINT> CloseBox(HWND window);
 
 // The screen point at twips of the dialog's client area.
 POINT DialogPoint(HWND dialog, double xTwips, double yTwips);
-// Waits up to 3 s (the dialog paints its controls one by one) for the screen at `at` to show a
-// colour that passes `ok`, or `expected`.
+// Waits up to 3 s (the dialog paints its controls one by one) for the screen at `at` to show
+// `expected`, or a colour that passes `ok`.
 ::testing::AssertionResult ScreenPixelBecomes(POINT at, const std::function<bool(Pixel)>& ok);
 ::testing::AssertionResult ScreenPixelBecomes(POINT at, Pixel expected);
 
@@ -86,8 +83,8 @@ public:
     BellCounter& operator=(const BellCounter&) = delete;
 
     bool Listening() const { return listening_; }
-    // Waits until at least `expected` bells have come since the counter started listening, then
-    // returns their count once no new one has come for half a second.
+    // Waits (up to 5 s) for `expected` bells since listening began, then returns the count once
+    // no new one has come for half a second.
     int AtLeast(int expected) const;
 
 private:
