@@ -129,12 +129,8 @@ TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
     ASSERT_NO_FATAL_FAILURE(StartWith("1", "2", "P", "100"));
     ASSERT_NO_FATAL_FAILURE(Show());
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == Child(dialog, opt::kOptScreen); }));
-    // A key pressed where the focus is; the focus then on `lands`, and what the dialog shows.
-    const struct {
-        UINT key;
-        int lands;
-        Shown shown;
-    } steps[] = {
+    // A key pressed where the focus is; where the focus lands, and what the dialog shows then.
+    const std::tuple<UINT, int, Shown> steps[] = {
         {VK_DOWN, opt::kOptWindow, {false, false, true, L"100", kClipboardThumb}},
         {VK_UP, opt::kOptScreen, {true, false, true, L"100", kClipboardThumb}},
         {VK_UP, opt::kOptWindow, {false, false, true, L"100", kClipboardThumb}},  // round from the first to the last
@@ -143,12 +139,12 @@ TEST_F(OptionsArrowKeys, SelectTheNeighbourAndTheStoredValuesFollow) {
         {VK_TAB, opt::kOptPortrait, {false, true, true, L"100", kPortraitAt100}},
         {VK_DOWN, opt::kOptLandscape, {false, true, false, L"100", kClipboardThumb}},
     };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.lands);
-        PressKey(FocusOf(dialog), step.key);
+    for (const auto& [key, lands, shown] : steps) {
+        SCOPED_TRACE(lands);
+        PressKey(FocusOf(dialog), key);
         Sync(dialog);
-        EXPECT_EQ(FocusOf(dialog), Child(dialog, step.lands)) << "the focus moved";
-        ExpectShown(dialog, step.shown);
+        EXPECT_EQ(FocusOf(dialog), Child(dialog, lands)) << "the focus moved";
+        ExpectShown(dialog, shown);
     }
     // What the user sees: the landscape page reaches beside where a portrait page would end.
     EXPECT_TRUE(ScreenPixelBecomes(DialogPoint(dialog, 3900, 1267), Rgb(255, 255, 255)));

@@ -73,24 +73,20 @@ TEST_F(OptionsPreview, FollowsDestinationOrientationScopeAndPercent) {
 // A stored Percent far outside 1..100 is shown as it is; the thumbnail then keeps within the grey
 // square: no size below nothing, and no side beyond the square's right and bottom edges.
 TEST_F(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
-    const struct {
-        const wchar_t* orientation;
-        const wchar_t* percent;
-        TwipsBox thumb;
-    } cases[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, TwipsBox> cases[] = {
         {L"P", L"-5", {4150, 440, 0, 0}},          {L"L", L"-1e308", {3960, 717, 0, 0}},
         {L"P", L"1e308", {4150, 440, 1745, 1975}}, {L"L", L"1.7976931348623157e308", {3960, 717, 1935, 1698}},
         {L"L", L"1e999", {3960, 717, 1935, 1698}}, {L"P", L"200", {4150, 440, 1745, 1600}},
     };
     ASSERT_NO_FATAL_FAILURE(Start());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "Percent " << c.percent);
-        HWND dialog = OpenOptions(kestrel_, L"1", L"1", c.orientation, c.percent);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(WindowText(Child(dialog, opt::kTxtPercent)), c.percent) << "shown unchanged";
+    for (const auto& [orientation, percent, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << "Percent " << percent);
+        SetFields(main_, {L"1", L"1", orientation, percent});
+        ASSERT_NO_FATAL_FAILURE(Show());
+        EXPECT_EQ(WindowText(field), percent) << "shown unchanged";
         EXPECT_TRUE(::IsWindowVisible(Child(dialog, opt::kImgScreen)));
         const TwipsBox thumb = InDialog(dialog, Child(dialog, opt::kImgScreen));
-        ExpectBoxNear(thumb, c.thumb);
+        ExpectBoxNear(thumb, expected);
         const TwipsBox square = InDialog(dialog, Child(dialog, opt::kRectBackground));
         EXPECT_LE(thumb.left + thumb.width, square.left + square.width + OnePixelTwips());
         EXPECT_LE(thumb.top + thumb.height, square.top + square.height + OnePixelTwips());
@@ -101,11 +97,7 @@ TEST_F(OptionsPreview, PercentFarOutOfRangeKeepsTheThumbnailOnTheGreySquare) {
 
 TEST_F(OptionsSpin, StepByOneWithinOneToHundredAndWriteTheSignPosition) {
     const int up = opt::kCmdSpinUp, down = opt::kCmdSpinDn;
-    const struct {
-        const wchar_t* before;
-        int arrow;
-        const wchar_t* after;
-    } cases[] = {
+    const std::tuple<const wchar_t*, int, const wchar_t*> cases[] = {
         {L"99", up, L" 100"},       {L"100", up, L"100"},  {L" 100", up, L" 100"},   {L"99.5", up, L" 100"},
         {L"abc", up, L" 1"},        {L"", up, L" 1"},      {L"50abc", up, L" 51"},   {L"2", down, L" 1"},
         {L"1", down, L"1"},         {L"1.5", down, L" 1"}, {L" 0.5", down, L" 0.5"}, {L"abc", down, L"abc"},
@@ -114,11 +106,11 @@ TEST_F(OptionsSpin, StepByOneWithinOneToHundredAndWriteTheSignPosition) {
     ASSERT_NO_FATAL_FAILURE(Open(false));
     // The focus is elsewhere, so no correction comes between.
     ASSERT_NE(FocusOf(dialog), field);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << '"' << c.before << (c.arrow == up ? "\" up" : "\" down"));
-        SetWindowTextRemote(field, c.before);
-        ClickAndSync(c.arrow);
-        EXPECT_EQ(WindowText(field), c.after);
+    for (const auto& [before, arrow, after] : cases) {
+        SCOPED_TRACE(testing::Message() << '"' << before << (arrow == up ? "\" up" : "\" down"));
+        SetWindowTextRemote(field, before);
+        ClickAndSync(arrow);
+        EXPECT_EQ(WindowText(field), after);
     }
 }
 

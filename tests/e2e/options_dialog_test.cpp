@@ -1,6 +1,6 @@
 // The Options dialog as it opens: its window, its controls and their layout in twips, and how it
 // fills itself from the main window's four settings fields. The same checks run at 96 and 144 dpi.
-#include "tests/e2e/options_support.h"
+#include "tests/e2e/layout_support.h"
 
 #include <algorithm>
 
@@ -10,70 +10,39 @@ namespace {
 using OptionsDialog = OptionsTest;
 using OptionsDialogAt144Dpi = OptionsTest;
 
-struct LaidOut {
-    int id;
-    const wchar_t* windowClass;
-    const wchar_t* caption;  // nullptr: not looked at
-    int frame;               // the frame the control lies in, 0 for the dialog
-    TwipsBox box;
+// In twips of the client area. The landscape page, hidden while the dialog shows a portrait page, is
+// looked at apart.
+const std::vector<ControlLayout> kLayout = {
+    {opt::kFrame1, L"Button", L"What to Capture", {120, 120, 1575, 855}},
+    {opt::kOptScreen, L"Button", L"Entire Screen", {240, 360, 1335, 255}},
+    {opt::kOptWindow, L"Button", L"Active Window", {240, 600, 1425, 255}},
+    {opt::kFrame2, L"Button", L"Image Destination", {120, 1080, 1575, 855}},
+    {opt::kOptPrinter, L"Button", L"Direct to Printer", {240, 1320, 1425, 255}},
+    {opt::kOptClipboard, L"Button", L"Clipboard", {240, 1560, 1215, 255}},
+    {opt::kFrame3, L"Button", L"Orientation", {1800, 120, 1575, 855}},
+    {opt::kOptPortrait, L"Button", L"Portrait", {1920, 360, 1335, 255}},
+    {opt::kOptLandscape, L"Button", L"Landscape", {1920, 600, 1335, 255}},
+    {opt::kLblPercent, L"Static", L"Image size (%)", {2070, 1185, 1155, 255}},
+    {opt::kTxtPercent, L"Edit", nullptr, {2235, 1500, 495, 285}},
+    {opt::kCmdSpinUp, L"Button", L"Increase image size", {2880, 1450, 200, 195}},
+    {opt::kCmdSpinDn, L"Button", L"Decrease image size", {2880, 1650, 200, 195}},
+    {opt::kCmdOK, L"Button", L"OK", {1320, 2040, 855, 375}},
+    {opt::kShape2, nullptr, nullptr, {2830, 1430, 290, 445}},
+    {opt::kRectBackground, nullptr, nullptr, {3600, 120, 2295, 2295}},
+    {opt::kRectPortrait, nullptr, nullptr, {4080, 360, 1335, 1815}},
 };
-
-const LaidOut kLayout[] = {
-    {opt::kFrame1, L"Button", L"What to Capture", 0, {120, 120, 1575, 855}},
-    {opt::kOptScreen, L"Button", L"Entire Screen", opt::kFrame1, {120, 240, 1335, 255}},
-    {opt::kOptWindow, L"Button", L"Active Window", opt::kFrame1, {120, 480, 1425, 255}},
-    {opt::kFrame2, L"Button", L"Image Destination", 0, {120, 1080, 1575, 855}},
-    {opt::kOptPrinter, L"Button", L"Direct to Printer", opt::kFrame2, {120, 240, 1425, 255}},
-    {opt::kOptClipboard, L"Button", L"Clipboard", opt::kFrame2, {120, 480, 1215, 255}},
-    {opt::kFrame3, L"Button", L"Orientation", 0, {1800, 120, 1575, 855}},
-    {opt::kOptPortrait, L"Button", L"Portrait", opt::kFrame3, {120, 240, 1335, 255}},
-    {opt::kOptLandscape, L"Button", L"Landscape", opt::kFrame3, {120, 480, 1335, 255}},
-    {opt::kLblPercent, L"Static", L"Image size (%)", 0, {2070, 1185, 1155, 255}},
-    {opt::kTxtPercent, L"Edit", nullptr, 0, {2235, 1500, 495, 285}},
-    {opt::kCmdSpinUp, L"Button", L"Increase image size", 0, {2880, 1450, 200, 195}},
-    {opt::kCmdSpinDn, L"Button", L"Decrease image size", 0, {2880, 1650, 200, 195}},
-    {opt::kCmdOK, L"Button", L"OK", 0, {1320, 2040, 855, 375}},
-    {opt::kShape2, nullptr, nullptr, 0, {2830, 1430, 290, 445}},
-    {opt::kRectBackground, nullptr, nullptr, 0, {3600, 120, 2295, 2295}},
-    {opt::kRectLandscape, nullptr, nullptr, 0, {3840, 600, 1815, 1335}},
-    {opt::kRectPortrait, nullptr, nullptr, 0, {4080, 360, 1335, 1815}},
-};
+const TwipsBox kLandscapePage{3840, 600, 1815, 1335};
 
 bool IsWindowTitleBlue(Pixel c) { return (c >> 16) < 40 && (c & 0xFF) > 140; }
 
 void CheckWindowAndLayout(HWND main, HWND dialog) {
-    EXPECT_EQ(WindowText(dialog), L"Options");
-    RECT client{};
-    ::GetClientRect(dialog, &client);
-    EXPECT_NEAR(ToTwips(client.right), 6000, OnePixelTwips());
-    EXPECT_NEAR(ToTwips(client.bottom), 2520, OnePixelTwips());
-
-    // A caption with the close command and a fixed single border; off the taskbar, as an owned
-    // window without the app-window flag (a tool window would show a smaller caption).
-    const LONG_PTR style = ::GetWindowLongPtrW(dialog, GWL_STYLE);
-    const LONG_PTR exStyle = ::GetWindowLongPtrW(dialog, GWL_EXSTYLE);
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
-              WS_CAPTION | WS_SYSMENU);
-    EXPECT_EQ(exStyle & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), 0);
-    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), main);
-
-    // Centred on its owner, the main window.
-    const RECT d = WindowRect(dialog);
-    const RECT m = WindowRect(main);
-    EXPECT_NEAR((d.left + d.right) / 2, (m.left + m.right) / 2, 2);
-    EXPECT_NEAR((d.top + d.bottom) / 2, (m.top + m.bottom) / 2, 2);
-
-    // Modal: the main window takes no input while the dialog is open.
+    ExpectFixedWindow(dialog, L"Options", 6000, 2520, main);
+    // Off the taskbar, as an owned window without the app-window flag (a tool window would show a
+    // smaller caption); modal: the main window takes no input meanwhile.
+    EXPECT_EQ(::GetWindowLongPtrW(dialog, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), 0);
     EXPECT_FALSE(::IsWindowEnabled(main));
-
-    for (const LaidOut& c : kLayout) {
-        SCOPED_TRACE(c.id);
-        HWND control = Child(dialog, c.id);
-        ASSERT_NE(control, nullptr);
-        if (c.windowClass) EXPECT_EQ(ClassName(control), c.windowClass);
-        if (c.caption) EXPECT_EQ(WindowText(control), c.caption);
-        ExpectBoxNear(c.frame ? InFrame(Child(dialog, c.frame), control) : InDialog(dialog, control), c.box);
-    }
+    ExpectControls(dialog, kLayout);
+    ExpectBoxNear(InDialog(dialog, Child(dialog, opt::kRectLandscape)), kLandscapePage);
 
     // The spin arrows are pictures; OK is an ordinary button, neither default nor cancel.
     const auto styleOf = [&](int id) { return ::GetWindowLongPtrW(Child(dialog, id), GWL_STYLE); };

@@ -9,12 +9,6 @@
 namespace kestrel::e2e {
 namespace {
 
-TwipsBox Relative(POINT origin, HWND control) {
-    const RECT r = WindowRect(control);
-    return TwipsBox{ToTwips(r.left - origin.x), ToTwips(r.top - origin.y), ToTwips(r.right - r.left),
-                    ToTwips(r.bottom - r.top)};
-}
-
 // Runs a Unix command line through Wine and lets it go on alone.
 bool RunUnix(const std::string& command) {
     std::wstring line(command.begin(), command.end());
@@ -43,13 +37,10 @@ void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected) {
 }
 
 TwipsBox InDialog(HWND dialog, HWND control) {
-    const RECT client = ClientRectOnScreen(dialog);
-    return Relative(POINT{client.left, client.top}, control);
-}
-
-TwipsBox InFrame(HWND frame, HWND control) {
-    const RECT outer = WindowRect(frame);
-    return Relative(POINT{outer.left, outer.top}, control);
+    const RECT origin = ClientRectOnScreen(dialog);
+    const RECT r = WindowRect(control);
+    return TwipsBox{ToTwips(r.left - origin.left), ToTwips(r.top - origin.top), ToTwips(r.right - r.left),
+                    ToTwips(r.bottom - r.top)};
 }
 
 HWND OpenOptions(const KestrelProcess& kestrel) {

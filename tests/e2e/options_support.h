@@ -28,9 +28,8 @@ inline constexpr TwipsBox kLandscapeAt50{3960, 717, 780, 535};
 // One pixel of tolerance, expressed in twips at the screen's DPI.
 int OnePixelTwips();
 void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected);
-// Where `control` lies in the dialog's client area, or from a frame's outer corner.
+// Where `control` lies in the dialog's client area.
 TwipsBox InDialog(HWND dialog, HWND control);
-TwipsBox InFrame(HWND frame, HWND control);
 
 // Opens Options from the main window's button (after setting its four settings fields, when
 // given); the dialog, or nullptr when none came up.
