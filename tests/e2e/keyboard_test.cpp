@@ -2,7 +2,6 @@
 // choose within the Options groups, and a screen reader finds a name for every picture button.
 #include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/options_support.h"
-#include "tests/e2e/tray_support.h"
 #include "toolkit/handles.h"
 
 #include <oleacc.h>
@@ -29,26 +28,28 @@ struct KeyHolder {
 using CaptureKeyHeld = KestrelTest;
 using CaptureKeyTaken = KestrelTest;
 using OptionsArrowKeys = OptionsTest;
-using MainWindowNames = KestrelTest;
+using MainWindowNames = OptionsTest;
 
 using namespace capture;
 
-struct CaptureKeyCase {
-    const char* name;
-    const char* scope;
-    bool inTray;
-};
+// Minimize: the window goes to the notification area.
+bool ToTray(HWND main) {
+    Click(Child(main, ids::fmMain::kCmdMinimize));
+    return PumpUntil([&] { return !::IsWindowVisible(main); });
+}
 
-using CaptureKey = KestrelTestWithParam<CaptureKeyCase>;
+// Whether Kestrel is in the notification area, and its Scope.
+using CaptureKey = KestrelTestWithParam<std::tuple<bool, const char*>>;
 
 // With the user's window in front, the key takes what the Capture button would take and leaves
 // Kestrel as it was: a shown window comes back, one in the notification area stays there.
 TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
-    const CaptureKeyCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(StartWith(c.scope, "2", "P", "100"));
-    if (c.inTray) ASSERT_TRUE(MinimizeToTray(kestrel_));
+    const bool inTray = std::get<0>(GetParam());
+    const std::string scope = std::get<1>(GetParam());
+    ASSERT_NO_FATAL_FAILURE(StartWith(scope, "2", "P", "100"));
+    if (inTray) ASSERT_TRUE(ToTray(main_));
     // For the entire screen, a topmost window that covers it.
-    const bool entireScreen = std::string(c.scope) == "1";
+    const bool entireScreen = scope == "1";
     PatternWindow pattern(entireScreen ? PatternWindow::Kind::FullScreenTopmost : PatternWindow::Kind::Captioned,
                           ColourField(entireScreen ? ::GetSystemMetrics(SM_CXSCREEN) : 301,
                                       entireScreen ? ::GetSystemMetrics(SM_CYSCREEN) : 203));
@@ -58,22 +59,21 @@ TEST_P(CaptureKey, TakesWhatTheButtonTakesAndLeavesKestrelAsItWas) {
     bool shownFromTray = false;
     PressKeys(CaptureChord());
     ASSERT_TRUE(PumpUntil([&] {
-        shownFromTray = shownFromTray || (c.inTray && ::IsWindowVisible(main_));
-        return WaitForCaptureDone(main_, sequence, !c.inTray, 0ms);
+        shownFromTray = shownFromTray || (inTray && ::IsWindowVisible(main_));
+        return WaitForCaptureDone(main_, sequence, !inTray, 0ms);
     }));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
     PumpFor(300ms);
-    EXPECT_EQ(::IsWindowVisible(main_) != FALSE, !c.inTray);
+    EXPECT_EQ(::IsWindowVisible(main_) != FALSE, !inTray);
     EXPECT_FALSE(shownFromTray) << "the window in the notification area was shown";
     EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Scopes, CaptureKey,
-                         ::testing::Values(CaptureKeyCase{"ActiveWindow", "2", false},
-                                           CaptureKeyCase{"EntireScreen", "1", false},
-                                           CaptureKeyCase{"ActiveWindowFromTheTray", "2", true},
-                                           CaptureKeyCase{"EntireScreenFromTheTray", "1", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scopes, CaptureKey, ::testing::Combine(::testing::Bool(), ::testing::Values("2", "1")),
+                         [](const auto& info) {
+                             return std::string(*std::get<1>(info.param) == '1' ? "EntireScreen" : "ActiveWindow") +
+                                    (std::get<0>(info.param) ? "FromTheTray" : "");
+                         });
 
 // A key held down repeats; one press is one capture all the same. From the notification area,
 // where the user's window keeps the foreground throughout: Wine matches a hot key's modifiers
@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Scopes, CaptureKey,
 // foreground a Ctrl pressed before no longer counts and the repeats stop being hot keys.
 TEST_F(CaptureKeyHeld, CapturesOnce) {
     ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "P", "100"));
-    ASSERT_TRUE(MinimizeToTray(kestrel_));
+    ASSERT_TRUE(ToTray(main_));
     PatternWindow pattern(PatternWindow::Kind::Captioned, ColourField(240, 160));
     ASSERT_TRUE(pattern.BringToFront());
 
@@ -120,8 +120,7 @@ TEST_F(CaptureKeyTaken, KestrelStartsWithoutItAndItsButtonsCapture) {
     PumpFor(1000ms);
     EXPECT_EQ(::GetClipboardSequenceNumber(), sequence) << "Kestrel did not capture";
 
-    PressCapture(main_);
-    ASSERT_TRUE(WaitForCaptureDone(main_, sequence, true));
+    ASSERT_TRUE(Capture(main_));
     ExpectWindowCapture(ReadClipboardPicture(), pattern);
 }
 
@@ -201,8 +200,7 @@ TEST_F(MainWindowNames, EachPictureButtonIsNamedForItsCommandAndLooksAsBefore) {
     };
     for (const auto& [id, name] : buttons) ExpectNamedAndUndrawn(Child(main_, id), name);
     // The image size arrows in Options, enabled (printer) so that they show their black arrows.
-    HWND dialog = OpenOptions(kestrel_);
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Show());
     Click(Child(dialog, opt::kOptPrinter));
     PumpFor(300ms);
     ExpectNamedAndUndrawn(Child(dialog, opt::kCmdSpinUp), L"Increase image size");

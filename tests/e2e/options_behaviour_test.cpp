@@ -1,10 +1,22 @@
 // What the Options dialog does with the user's clicks and typing: the live preview, the spin
-// arrows, the correction of the percentage (with its beep), OK, and the close box.
+// arrows, the correction of the percentage (with its beep), the size field's limit, OK, and the
+// close box.
 #include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/options_support.h"
 
 namespace kestrel::e2e {
 namespace {
+
+// A point on the window's close box, found by asking the window along its caption.
+std::optional<POINT> CloseBox(HWND window) {
+    const RECT r = WindowRect(window);
+    const RECT client = ClientRectOnScreen(window);
+    const int y = (r.top + client.top) / 2;  // the middle of the caption
+    for (int x = r.right - 1; x > client.left; --x) {
+        if (SendTo(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x - 2, y};
+    }
+    return std::nullopt;
+}
 
 constexpr int kTab = -1;  // Tab pressed in the size field, where a step clicks a control
 
@@ -56,6 +68,7 @@ class OptionsSpin : public OptionsBehaviour {};
 class OptionsPercentField : public OptionsBehaviour {};
 class OptionsOK : public OptionsBehaviour {};
 class OptionsClose : public OptionsBehaviour {};
+using OptionsSizeField = OptionsTest;
 
 TEST_F(OptionsPreview, FollowsDestinationOrientationScopeAndPercent) {
     ASSERT_NO_FATAL_FAILURE(Open(false, L"50"));
@@ -140,8 +153,7 @@ TEST_F(OptionsSpin, ARealMouseClickOnTheArrowCorrectsFirstToo) {
     ::SetForegroundWindow(dialog);
     LeftClick(field);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == field; }));
-    ::PostMessageW(field, EM_SETSEL, 0, -1);
-    for (wchar_t c : std::wstring(L"0.5")) ::PostMessageW(field, WM_CHAR, c, 1);
+    TypeInto(field, L"0.5", false);
     Sync(dialog);
     ASSERT_EQ(WindowText(field), L"0.5");
     LeftClick(Child(dialog, opt::kCmdSpinUp));
@@ -250,6 +262,65 @@ TEST_F(OptionsClose, TheCloseBoxDiscardsEveryEdit) {
 
     ASSERT_NO_FATAL_FAILURE(Show());
     ExpectShown(dialog, {true, true, true, L"100", kPortraitAt100});
+}
+
+constexpr size_t kFieldLength = 32;  // typed, pasted or stored
+
+bool Responsive(HWND wnd) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
+}
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Anyone who may save settings can write the shared key: a stored megabyte opens and closes
+// Options in moments, shown cut, and Kestrel stays responsive.
+TEST_F(OptionsSizeField, AStoredMegabyteIsShownCutAndNothingHangs) {
+    const std::string stored = "25" + std::string((1u << 20) - 2, 'x');
+    const std::wstring cut(stored.begin(), stored.begin() + kFieldLength);
+    ASSERT_NO_FATAL_FAILURE(StartWith("1", "1", "P", stored));
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_NO_FATAL_FAILURE(Show());
+    EXPECT_TRUE(Responsive(dialog));
+    const long long openMs = MillisecondsSince(start);
+    const auto opened = std::chrono::steady_clock::now();
+    const std::wstring shown = WindowText(field);
+    ASSERT_LE(shown.size(), kFieldLength) << "the stored text is shown whole";
+    EXPECT_EQ(shown, cut);
+
+    EXPECT_TRUE(CloseDialog(dialog, WM_CLOSE)) << "Options did not close";
+    EXPECT_TRUE(Responsive(main_));
+    std::printf("[ INFO     ] Options with a 1 MiB Percent: open %lld ms, closed %lld ms after\n", openMs,
+                MillisecondsSince(opened));
+    EXPECT_EQ(Field(main_, ids::fmMain::kTxtPercent).size(), stored.size()) << "closing without OK keeps the setting";
+
+    // OK takes the text as the field shows it.
+    ASSERT_NO_FATAL_FAILURE(Show());
+    EXPECT_TRUE(PressOK(dialog));
+    const std::wstring kept = Field(main_, ids::fmMain::kTxtPercent);
+    ASSERT_LE(kept.size(), kFieldLength);
+    EXPECT_EQ(kept, cut);
+}
+
+TEST_F(OptionsSizeField, APasteOrTypingStopsAt32Characters) {
+    ASSERT_NO_FATAL_FAILURE(Open(true));
+    const std::wstring forty = L"1234567890123456789012345678901234567890";
+    capture::PutTextOnClipboard(forty);
+    PostMouseClick(field);
+    ::PostMessageW(field, EM_SETSEL, 0, -1);
+    ::PostMessageW(field, WM_PASTE, 0, 0);
+    Sync(dialog);
+    EXPECT_EQ(WindowText(field), forty.substr(0, kFieldLength)) << "a longer paste is cut";
+    EXPECT_EQ(bells->AtLeast(1), 1) << "with the usual beep";
+
+    TypeInto(field, forty);
+    Sync(dialog);
+    EXPECT_EQ(WindowText(field), forty.substr(0, kFieldLength)) << "typing stops at the limit";
+    EXPECT_TRUE(CloseDialog(dialog, WM_CLOSE));
+    EXPECT_TRUE(kestrel_.Running());
 }
 
 }  // namespace

@@ -7,9 +7,6 @@
 namespace kestrel::e2e {
 namespace {
 
-using OptionsDialog = OptionsTest;
-using OptionsDialogAt144Dpi = OptionsTest;
-
 // In twips of the client area. The landscape page, hidden while the dialog shows a portrait page, is
 // looked at apart.
 const std::vector<ControlLayout> kLayout = {
@@ -138,30 +135,31 @@ const Loaded kSpecifiedCases[] = {
     {"landscape at 50 keeps trailing text", L"2", L"1", L"L", {false, true, false, L"50abc", kLandscapeAt50}},
 };
 
-void CheckSpecifiedCases(const KestrelProcess& kestrel) {
-    for (const Loaded& c : kSpecifiedCases) {
-        SCOPED_TRACE(c.name);
-        HWND dialog = OpenOptions(kestrel, c.scope, c.destination, c.orientation, c.shown.percent);
-        ASSERT_NE(dialog, nullptr);
-        if (&c == kSpecifiedCases) CheckWindowAndLayout(kestrel.Main(), dialog);
-        ExpectShown(dialog, c.shown);
-        CheckPreviewPixels(dialog, c.shown);
-        // The first control in tab order that takes the focus: the selected option of the first pair.
-        EXPECT_EQ(FocusOf(dialog), Child(dialog, c.shown.screen ? opt::kOptScreen : opt::kOptWindow));
-        ASSERT_TRUE(CloseDialog(dialog));
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(kestrel.Main()) != FALSE; })) << "modal show ended";
+class OptionsDialog : public OptionsTest {
+protected:
+    void CheckSpecifiedCases() {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        for (const Loaded& c : kSpecifiedCases) {
+            SCOPED_TRACE(c.name);
+            SetFields(main_, {c.scope, c.destination, c.orientation, c.shown.percent});
+            ASSERT_NO_FATAL_FAILURE(Show());
+            if (&c == kSpecifiedCases) CheckWindowAndLayout(main_, dialog);
+            ExpectShown(dialog, c.shown);
+            CheckPreviewPixels(dialog, c.shown);
+            // The first control in tab order that takes the focus: the selected option of the first pair.
+            EXPECT_EQ(FocusOf(dialog), Child(dialog, c.shown.screen ? opt::kOptScreen : opt::kOptWindow));
+            ASSERT_TRUE(CloseDialog(dialog));
+            EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; })) << "modal show ended";
+        }
     }
-}
+};
+class OptionsDialogAt144Dpi : public OptionsDialog {};
 
-TEST_F(OptionsDialog, OpensAsLaidOutAndLoadsTheFields) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    CheckSpecifiedCases(kestrel_);
-}
+TEST_F(OptionsDialog, OpensAsLaidOutAndLoadsTheFields) { CheckSpecifiedCases(); }
 
 TEST_F(OptionsDialogAt144Dpi, OpensAsLaidOutAndLoadsTheFields) {
     ASSERT_EQ(ScreenDpi(), 144);
-    ASSERT_NO_FATAL_FAILURE(Start());
-    CheckSpecifiedCases(kestrel_);
+    CheckSpecifiedCases();
 }
 
 TEST_F(OptionsDialog, TabVisitsTheSelectedOptionsThenFieldArrowsAndOK) {

@@ -43,19 +43,6 @@ TwipsBox InDialog(HWND dialog, HWND control) {
                     ToTwips(r.bottom - r.top)};
 }
 
-HWND OpenOptions(const KestrelProcess& kestrel) {
-    Click(Child(kestrel.Main(), ids::fmMain::kCmdOptions));
-    HWND dialog = nullptr;
-    WaitFor([&] { return (dialog = kestrel.FindTopLevel(opt::kWindowClass, L"Options")) != nullptr; });
-    return dialog;
-}
-
-HWND OpenOptions(const KestrelProcess& kestrel, const wchar_t* scope, const wchar_t* destination,
-                 const wchar_t* orientation, const wchar_t* percent) {
-    SetFields(kestrel.Main(), {scope, destination, orientation, percent});
-    return OpenOptions(kestrel);
-}
-
 bool PressOK(HWND dialog) {
     Click(Child(dialog, opt::kCmdOK));
     return WaitFor([&] { return !::IsWindow(dialog); });
@@ -68,37 +55,29 @@ bool CloseDialog(HWND dialog, UINT message) {
 
 bool IsChecked(HWND option) { return SendTo(option, BM_GETCHECK) == BST_CHECKED; }
 
-void ExpectSizeControlsEnabled(HWND dialog, bool enabled) {
-    for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
-        EXPECT_EQ(::IsWindowEnabled(Child(dialog, id)) != FALSE, enabled) << id;
-    }
-}
-
 void ExpectShown(HWND dialog, const Shown& c) {
-    const auto checked = [&](int id) { return IsChecked(Child(dialog, id)); };
-    const auto visible = [&](int id) { return ::IsWindowVisible(Child(dialog, id)) != FALSE; };
-    EXPECT_EQ(checked(opt::kOptScreen), c.screen);
-    EXPECT_EQ(checked(opt::kOptWindow), !c.screen);
-    EXPECT_EQ(checked(opt::kOptPrinter), c.printer);
-    EXPECT_EQ(checked(opt::kOptClipboard), !c.printer);
-    EXPECT_EQ(checked(opt::kOptPortrait), c.portrait);
-    EXPECT_EQ(checked(opt::kOptLandscape), !c.portrait);
+    const std::pair<int, bool> options[] = {
+        {opt::kOptScreen, c.screen},      {opt::kOptWindow, !c.screen},    {opt::kOptPrinter, c.printer},
+        {opt::kOptClipboard, !c.printer}, {opt::kOptPortrait, c.portrait}, {opt::kOptLandscape, !c.portrait},
+    };
+    for (const auto& [id, checked] : options) EXPECT_EQ(IsChecked(Child(dialog, id)), checked) << id;
     EXPECT_EQ(WindowText(Child(dialog, opt::kTxtPercent)), c.percent) << "shown unchanged";
 
-    ExpectSizeControlsEnabled(dialog, c.printer);
+    for (int id : {opt::kOptPortrait, opt::kOptLandscape, opt::kCmdSpinUp, opt::kCmdSpinDn, opt::kTxtPercent}) {
+        EXPECT_EQ(::IsWindowEnabled(Child(dialog, id)) != FALSE, c.printer) << id;
+    }
     for (int id : {opt::kFrame3, opt::kLblPercent, opt::kShape2, opt::kOptScreen, opt::kOptWindow, opt::kOptPrinter,
                    opt::kOptClipboard, opt::kCmdOK}) {
         EXPECT_TRUE(::IsWindowEnabled(Child(dialog, id))) << id << " is never disabled";
     }
 
+    const opt::Control shown = c.screen ? opt::kImgScreen : opt::kImgWindow;
+    const int hidden = c.screen ? opt::kImgWindow : opt::kImgScreen;
+    const auto visible = [&](int id) { return ::IsWindowVisible(Child(dialog, id)) != FALSE; };
+    for (int id : {opt::kRectBackground, opt::kShape2, shown}) EXPECT_TRUE(visible(id)) << id;
+    EXPECT_FALSE(visible(hidden));
     EXPECT_EQ(visible(opt::kRectPortrait), c.printer && c.portrait);
     EXPECT_EQ(visible(opt::kRectLandscape), c.printer && !c.portrait);
-    EXPECT_TRUE(visible(opt::kRectBackground));
-    EXPECT_TRUE(visible(opt::kShape2));
-    const int shown = c.screen ? opt::kImgScreen : opt::kImgWindow;
-    const int hidden = c.screen ? opt::kImgWindow : opt::kImgScreen;
-    EXPECT_TRUE(visible(shown));
-    EXPECT_FALSE(visible(hidden));
     ExpectBoxNear(InDialog(dialog, Child(dialog, shown)), c.thumb);
     if (!c.printer) ExpectBoxNear(InDialog(dialog, Child(dialog, hidden)), kClipboardThumb);
 }
@@ -108,8 +87,8 @@ void PostMouseClick(HWND control) {
     ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
-void TypeInto(HWND edit, const std::wstring& text) {
-    PostMouseClick(edit);
+void TypeInto(HWND edit, const std::wstring& text, bool click) {
+    if (click) PostMouseClick(edit);
     ::PostMessageW(edit, EM_SETSEL, 0, -1);
     for (wchar_t c : text) ::PostMessageW(edit, WM_CHAR, c, 1);
     if (text.empty()) ::PostMessageW(edit, WM_CHAR, VK_BACK, 1);
@@ -120,16 +99,6 @@ void Sync(HWND dialog) {
     ::PostMessageW(mark, BM_SETSTATE, TRUE, 0);
     WaitFor([&] { return (SendTo(mark, BM_GETSTATE) & BST_PUSHED) != 0; });
     SendTo(mark, BM_SETSTATE, FALSE);
-}
-
-std::optional<POINT> CloseBox(HWND window) {
-    const RECT r = WindowRect(window);
-    const RECT client = ClientRectOnScreen(window);
-    const int y = (r.top + client.top) / 2;  // the middle of the caption
-    for (int x = r.right - 1; x > client.left; --x) {
-        if (SendTo(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x - 2, y};
-    }
-    return std::nullopt;
 }
 
 POINT DialogPoint(HWND dialog, double xTwips, double yTwips) {
@@ -201,7 +170,8 @@ void OptionsTest::Open(bool heard, const wchar_t* percent) {
 }
 
 void OptionsTest::Show() {
-    dialog = OpenOptions(kestrel_);
+    Click(Child(main_, ids::fmMain::kCmdOptions));
+    WaitFor([&] { return (dialog = kestrel_.FindTopLevel(opt::kWindowClass, L"Options")) != nullptr; });
     ASSERT_NE(dialog, nullptr) << "Options did not open";
     field = Child(dialog, opt::kTxtPercent);
 }

@@ -31,21 +31,14 @@ void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected);
 // Where `control` lies in the dialog's client area.
 TwipsBox InDialog(HWND dialog, HWND control);
 
-// Opens Options from the main window's button (after setting its four settings fields, when
-// given); the dialog, or nullptr when none came up.
-HWND OpenOptions(const KestrelProcess& kestrel);
-HWND OpenOptions(const KestrelProcess& kestrel, const wchar_t* scope, const wchar_t* destination,
-                 const wchar_t* orientation, const wchar_t* percent);
 // Clicks OK, or closes the dialog as its close box does (or with WM_CLOSE); true once it is gone.
 bool PressOK(HWND dialog);
 bool CloseDialog(HWND dialog, UINT message = WM_SYSCOMMAND);
 
 bool IsChecked(HWND option);
-// The five size and orientation controls are enabled exactly while Destination is the printer.
-void ExpectSizeControlsEnabled(HWND dialog, bool enabled);
-
-// What the dialog shows of the four settings: the options chosen, the size field's text, and the
-// preview with its thumbnail at `thumb`.
+// What the dialog shows of the four settings: the options chosen, the size field's text, the size
+// and orientation controls enabled exactly while Destination is the printer, and the preview with
+// its thumbnail at `thumb`.
 struct Shown {
     bool screen, printer, portrait;
     const wchar_t* percent;
@@ -56,13 +49,12 @@ void ExpectShown(HWND dialog, const Shown& expected);
 // A mouse click as the control's own window procedure receives it: a button takes the focus on
 // the press and reports the click on the release.
 void PostMouseClick(HWND control);
-// Clicks into the field, selects its text and types over it, character by character.
-void TypeInto(HWND edit, const std::wstring& text);
+// Clicks into the field (unless it has the focus already), selects its text and types over it,
+// character by character.
+void TypeInto(HWND edit, const std::wstring& text, bool click = true);
 // Returns once the dialog's thread has handled everything posted to it before: the frame's
 // pushed state is a mark nobody sees (a group box draws no pushed look) that can be read back.
 void Sync(HWND dialog);
-// A point on the window's close box, found by asking the window along its caption.
-std::optional<POINT> CloseBox(HWND window);
 
 // The screen point at twips of the dialog's client area.
 POINT DialogPoint(HWND dialog, double xTwips, double yTwips);
@@ -101,7 +93,7 @@ class OptionsTest : public KestrelTest {
 protected:
     // Starts Kestrel on Scope "1", Destination "1", Orientation "P" and `percent`, then Show.
     void Open(bool heard, const wchar_t* percent = L"100");
-    // Opens Options from the main window as it stands.
+    // Opens Options from the main window's button, as the main window's fields stand.
     void Show();
     // Clicks a control and waits until the dialog has handled the click.
     void ClickAndSync(int id);
