@@ -79,9 +79,6 @@ std::optional<DWORD> RunProgram(const std::wstring& exe, const std::wstring& arg
         return std::nullopt;
     return code;
 }
-std::optional<DWORD> RunInstaller(const std::wstring& arguments = L"/S") {
-    return RunProgram(InstallerPath(), arguments);
-}
 // In place (_?=), so that the uninstaller's own exit code is seen; it does not remove itself then.
 std::optional<DWORD> RunUninstallerInPlace(const std::wstring& folder = InstallFolder()) {
     return RunProgram(folder + L"\\Uninstall.exe", L"/S _?=" + folder);
@@ -115,9 +112,8 @@ std::vector<std::wstring> PartsInPlace() {
                                      InstallFolder(), Shortcut(), StartMenuGroup()}) {
         if (Exists(path)) parts.push_back(path);
     }
-    for (const wchar_t* key : {kUninstallKey, kSettingsKey}) {
+    for (const wchar_t* key : {kUninstallKey, kSettingsKey})
         if (KeyExists(key)) parts.push_back(key);
-    }
     return parts;
 }
 
@@ -233,7 +229,7 @@ protected:
         RemoveInstallation();
         DeleteSettingsKey();
         ASSERT_TRUE(Exists(InstallerPath())) << "cpack makes it first (ctest -R Installer runs the fixture)";
-        ASSERT_EQ(RunInstaller(), kSucceeded) << "the silent install succeeds";
+        ASSERT_EQ(RunProgram(InstallerPath(), L"/S"), kSucceeded) << "the silent install succeeds";
     }
 
     // Kestrel first: the uninstaller leaves a running Kestrel alone.
@@ -262,13 +258,11 @@ TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInP
     EXPECT_EQ(ReadShortcut(Shortcut()), Lower(InstalledProgram()) + L"|" + Lower(InstalledProgram()) + L",0");
 
     // Add/Remove Programs.
-    const std::pair<const wchar_t*, std::wstring> texts[] = {
-        {L"DisplayName", L"Kestrel"},
-        {L"DisplayVersion", kVersion},
-        {L"DisplayIcon", InstalledProgram() + L",0"},
-        {L"UninstallString", L"\"" + Uninstaller() + L"\""},
-        {L"InstallLocation", InstallFolder()},
-    };
+    const std::pair<const wchar_t*, std::wstring> texts[] = {{L"DisplayName", L"Kestrel"},
+                                                             {L"DisplayVersion", kVersion},
+                                                             {L"DisplayIcon", InstalledProgram() + L",0"},
+                                                             {L"UninstallString", L"\"" + Uninstaller() + L"\""},
+                                                             {L"InstallLocation", InstallFolder()}};
     for (const auto& [name, expected] : texts) EXPECT_EQ(RegText(kUninstallKey, name), expected) << name;
     EXPECT_NE(RegText(kUninstallKey, L"Publisher").value_or(L""), L"");
     for (const wchar_t* name : {L"NoModify", L"NoRepair"}) {
@@ -311,7 +305,7 @@ TEST_F(Installer, InstalledKestrelKeepsItsSettingsForTheNextStart) {
 
 TEST_F(Installer, NeitherInstallerNorUninstallerTouchesARunningKestrel) {
     ASSERT_NO_FATAL_FAILURE(Start(InstalledProgram()));
-    EXPECT_EQ(RunInstaller(), kAborted);
+    EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), kAborted);
     EXPECT_EQ(RunUninstallerInPlace(), kAborted);
     EXPECT_TRUE(kestrel_.Running());
     EXPECT_EQ(PartsInPlace().size(), 8u) << "nothing changed";
@@ -328,7 +322,7 @@ TEST_F(Installer, SeeKestrelByItsMutexNotByAWindowClass) {
         const std::wstring name = std::wstring(L"Global\\") + kRunningMutexName;
         const UniqueKernelHandle held(::CreateMutexW(nullptr, FALSE, name.c_str()));
         ASSERT_NE(held, nullptr);
-        EXPECT_EQ(RunInstaller(), kAborted);
+        EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), kAborted);
         EXPECT_EQ(RunUninstallerInPlace(), kAborted);
     }
     EXPECT_TRUE(Exists(InstalledProgram()));
@@ -343,7 +337,7 @@ TEST_F(Installer, SeeKestrelByItsMutexNotByAWindowClass) {
                                     wc.hInstance, nullptr);
     ASSERT_NE(impostor, nullptr);
     const Finally destroy{[&] { ::DestroyWindow(impostor); }};
-    EXPECT_EQ(RunInstaller(), kSucceeded);
+    EXPECT_EQ(RunProgram(InstallerPath(), L"/S"), kSucceeded);
     EXPECT_EQ(RunUninstallerInPlace(), kSucceeded);
     EXPECT_FALSE(Exists(InstalledProgram()));
 }
@@ -362,7 +356,7 @@ TEST_F(Installer, FolderOutsideProgramFilesIsWritableByAdministratorsOnly) {
     const bool wholeDescriptor = SystemKeepsFileSecurity();
     if (!wholeDescriptor) std::printf("This system keeps only part of a file's security: checked what it keeps.\n");
 
-    ASSERT_EQ(RunInstaller(L"/S /D=" + folder), kSucceeded);
+    ASSERT_EQ(RunProgram(InstallerPath(), L"/S /D=" + folder), kSucceeded);
     ASSERT_TRUE(Exists(folder + L"\\kestrel.exe"));
     for (const wchar_t* name : {L"", L"\\kestrel.exe", L"\\Uninstall.exe"}) {
         ExpectAdministratorsOnlyMayWrite(folder + name, wholeDescriptor);
@@ -375,7 +369,7 @@ TEST_F(Installer, RefusesAFolderOutsideProgramFilesThatHoldsOtherFiles) {
     ::CreateDirectoryW(folder.c_str(), nullptr);
     { std::ofstream(other.c_str()) << "not Kestrel's"; }
     const auto before = ReadSecurity(folder);
-    EXPECT_EQ(RunInstaller(L"/S /D=" + folder), kAborted);
+    EXPECT_EQ(RunProgram(InstallerPath(), L"/S /D=" + folder), kAborted);
     EXPECT_FALSE(Exists(folder + L"\\kestrel.exe"));
     EXPECT_EQ(Contents(other), "not Kestrel's");
     const auto after = ReadSecurity(folder);
