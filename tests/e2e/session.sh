@@ -54,16 +54,14 @@ start)
     # monitor has negative coordinates: (-640,0)-(0,480) and (0,0)-(800,600).
     command -v Xephyr >/dev/null || { echo "Xephyr is missing (scripts/install-deps)" >&2; exit 1; }
     start_x Xvfb xvfb -screen 0 "1600x800x$depth"
-    DISPLAY=:$n; export DISPLAY
+    export DISPLAY=:$n
     start_x Xephyr xephyr +xinerama -screen "640x480x$depth" -screen "800x600x$depth"
   else
     start_x Xvfb xvfb -screen 0 "${KESTREL_SCREEN_SIZE:-1024x768}x$depth"
   fi
   echo "$n" >"$dir/display"
   env_for
-  if [ ! -f "$dir/prefix/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 || true
-  fi
+  [ -f "$dir/prefix/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
   # Without a window manager Wine waits 2 s for every hide of a managed window: let it draw frames.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
