@@ -260,9 +260,8 @@ TEST_F(TrayRequests, TheIconHasItsIdCallbackAndTipAndIsNeverChanged) {
 
     // Using the icon changes nothing about it; the double click takes it down.
     ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu());
-    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDBLCLK}) {
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDBLCLK})
         PostShellCallback(main_, message);
-    }
     ASSERT_TRUE(capture::PumpUntil([&] { return ::IsWindowVisible(main_) && shell_.Requests().size() >= 2; }));
     ExpectAddedThenDeleted();
 }

@@ -22,12 +22,10 @@ bool NotifyShell(DWORD request, HWND owner, UINT id) {
 std::vector<HWND> ShellIconWindows() {
     std::vector<HWND> icons;
     for (const wchar_t* trayClass : {L"__winex11_standalone_tray", L"Shell_TrayWnd"}) {
-        for (HWND tray = ::FindWindowExW(nullptr, nullptr, trayClass, nullptr); tray;
-             tray = ::FindWindowExW(nullptr, tray, trayClass, nullptr)) {
-            for (HWND child = ::GetWindow(tray, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-                const std::wstring name = ClassName(child);
-                if ((name == L"__winex11_tray_icon" || name == L"__wine_tray_icon") && ::IsWindowVisible(child)) {
-                    icons.push_back(child);
+        for (HWND tray = nullptr; (tray = ::FindWindowExW(nullptr, tray, trayClass, nullptr)) != nullptr;) {
+            for (const wchar_t* iconClass : {L"__winex11_tray_icon", L"__wine_tray_icon"}) {
+                for (HWND icon = nullptr; (icon = ::FindWindowExW(tray, icon, iconClass, nullptr)) != nullptr;) {
+                    if (::IsWindowVisible(icon)) icons.push_back(icon);
                 }
             }
         }
