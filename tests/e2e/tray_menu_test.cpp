@@ -5,8 +5,6 @@
 #include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/tray_support.h"
 
-#include <optional>
-
 namespace kestrel::e2e {
 namespace {
 
@@ -25,26 +23,26 @@ protected:
                        client.top + (2 * static_cast<int>(item) + 1) * (client.bottom - client.top) / 10};
         for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(at, flags);
     }
-    // Active Window to the clipboard, from the tray, while the user works in a window of their own.
-    void PrepareCapture() {
+    // Active Window to the clipboard, from the tray, by keys or by mouse, while the user works in a window of
+    // their own: it takes that window, not Kestrel's hidden one, the menu or the shell's tray; and Kestrel
+    // stays in the tray throughout.
+    void CaptureFromTheTray(bool byMouse) {
         SetField(main_, ids::fmMain::kTxtScope, L"2");
         SetField(main_, ids::fmMain::kTxtDest, L"2");
         ASSERT_NO_FATAL_FAILURE(Minimize());
-        user_.emplace(PatternWindow::Kind::Captioned, ColourField(344, 201), std::vector<Pixel>{}, POINT{150, 140});
-        ASSERT_TRUE(user_->BringToFront());
+        PatternWindow user(PatternWindow::Kind::Captioned, ColourField(344, 201), {}, POINT{150, 140});
+        ASSERT_TRUE(user.BringToFront());
         ::Sleep(300);  // painted
-        sequence_ = ::GetClipboardSequenceNumber();
-    }
-    // The user's window is taken, not Kestrel's hidden window, the menu or the shell's tray; and Kestrel
-    // stays in the tray throughout.
-    void ExpectUsersWindowTaken() {
+        const DWORD sequence = ::GetClipboardSequenceNumber();
+        if (byMouse) ASSERT_NO_FATAL_FAILURE(ClickMenuItem(MenuItem::Capture));
+        if (!byMouse) ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Capture));
         ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(kestrel_); }));
         EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms))
             << "a capture that starts in the tray neither shows nor hides the window";
         EXPECT_TRUE(ShellHasIcon(main_)) << "and leaves the icon up (Wine drops the icons of an ended program)";
         EXPECT_FALSE(FindMessageBox(kestrel_.ProcessId()));
-        ASSERT_TRUE(capture::WaitForCaptureDone(main_, sequence_, false, 3s));
-        capture::ExpectWindowCapture(capture::ReadClipboardPicture(), *user_);
+        ASSERT_TRUE(capture::WaitForCaptureDone(main_, sequence, false, 3s));
+        capture::ExpectWindowCapture(capture::ReadClipboardPicture(), user);
     }
     // Minimizes and chooses the item; `opened_` is the window it opens over the hidden main window.
     void OpenFromTheTray(MenuItem item, const wchar_t* caption) {
@@ -60,8 +58,6 @@ protected:
         EXPECT_TRUE(HoldsFor([&] { return InTray(); }, 500ms)) << "closing it leaves Kestrel in the tray";
     }
 
-    std::optional<PatternWindow> user_;
-    DWORD sequence_ = 0;
     HWND opened_ = nullptr;
 };
 
@@ -85,17 +81,9 @@ TEST_F(TrayMenu, ExitSavesTheSettingsAndTakesTheIconDown) {
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", "2", "L", "83"}));
 }
 
-TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) {
-    ASSERT_NO_FATAL_FAILURE(PrepareCapture());
-    ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Capture));
-    ExpectUsersWindowTaken();
-}
+TEST_F(TrayMenu, CaptureFromTheTrayTakesTheUsersWindowAndLeavesKestrelHidden) { CaptureFromTheTray(false); }
 
-TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) {
-    ASSERT_NO_FATAL_FAILURE(PrepareCapture());
-    ASSERT_NO_FATAL_FAILURE(ClickMenuItem(MenuItem::Capture));
-    ExpectUsersWindowTaken();
-}
+TEST_F(TrayMenu, CaptureClickedInTheTrayTakesTheUsersWindow) { CaptureFromTheTray(true); }
 
 TEST_F(TrayMenu, OptionsOpensTheDialogModallyOverTheHiddenWindow) {
     ASSERT_NO_FATAL_FAILURE(OpenFromTheTray(MenuItem::Options, L"Options"));
