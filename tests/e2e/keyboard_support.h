@@ -18,10 +18,9 @@ void PressKeys(const Chord& chord);
 // the keyboard's fastest rate).
 void HoldKeys(const Chord& chord, std::chrono::milliseconds duration);
 
-// A mouse event at a screen position; each event carries its own position, so that a pointer
-// motion the X server reports late cannot move the pointer back in between.
+// A mouse event at a screen position: each carries its own, so that a pointer motion the X server
+// reports late cannot move the pointer back in between. A left click at `at` or at a control's centre.
 void SendMouse(POINT at, DWORD flags);
-// A left click at `at`, or at the centre of `control`.
 void LeftClick(POINT at);
 void LeftClick(HWND control);
 // Presses the left button at `from`, moves in steps to `to` and lets go there. `beforeRelease`

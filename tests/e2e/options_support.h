@@ -63,9 +63,8 @@ POINT DialogPoint(HWND dialog, double xTwips, double yTwips);
 ::testing::AssertionResult ScreenPixelBecomes(POINT at, const std::function<bool(Pixel)>& ok);
 ::testing::AssertionResult ScreenPixelBecomes(POINT at, Pixel expected);
 
-// Counts the system beeps on Kestrel's X display. Wine sounds MessageBeep as an X bell; the X
-// keyboard extension reports every bell, and xkbevd (a Unix program, which Wine starts like any
-// other) runs a command for each one, whose tally is read back through the Z: drive.
+// Counts the system beeps on Kestrel's X display: Wine sounds MessageBeep as an X bell, and xkbevd
+// (a Unix program, which Wine starts like any other) notes each one in a file under Z:.
 class BellCounter {
 public:
     BellCounter();
@@ -87,11 +86,11 @@ private:
     int baseline_ = 0;
 };
 
-// Kestrel with Options open, and `field` its size field; with `heard`, the bells on its display
-// are counted from before Kestrel starts.
+// Kestrel with Options open, and `field` its size field.
 class OptionsTest : public KestrelTest {
 protected:
-    // Starts Kestrel on Scope "1", Destination "1", Orientation "P" and `percent`, then Show.
+    // Starts Kestrel on Scope "1", Destination "1", Orientation "P" and `percent`, then Show; with
+    // `heard`, the bells on its display are counted from before it starts.
     void Open(bool heard, const wchar_t* percent = L"100");
     // Opens Options from the main window's button, as the main window's fields stand.
     void Show();
