@@ -47,10 +47,8 @@ std::wstring BuildFolder() {
 
 std::wstring BuiltProgram() { return BuildFolder() + L"\\kestrel.exe"; }
 
-KestrelProcess::KestrelProcess() : KestrelProcess(BuiltProgram()) {}
-
-KestrelProcess::KestrelProcess(const std::wstring& exe) {
-    if (!Start(exe)) throw std::runtime_error("kestrel.exe could not be started");
+KestrelProcess::KestrelProcess() {
+    if (!Start()) throw std::runtime_error("kestrel.exe could not be started");
 }
 
 bool KestrelProcess::Launch(const std::wstring& exe) {

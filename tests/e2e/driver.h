@@ -39,9 +39,8 @@ std::wstring BuiltProgram();
 class KestrelProcess {
 public:
     struct NotYet {};
-    KestrelProcess();                                  // starts kestrel.exe and waits for its main window
-    explicit KestrelProcess(const std::wstring& exe);  // the same for a program file elsewhere
-    explicit KestrelProcess(NotYet) {}                 // started later, by Start
+    KestrelProcess();                   // starts kestrel.exe and waits for its main window
+    explicit KestrelProcess(NotYet) {}  // started later, by Start
     ~KestrelProcess() { End(); }
     KestrelProcess(const KestrelProcess&) = delete;
     KestrelProcess& operator=(const KestrelProcess&) = delete;

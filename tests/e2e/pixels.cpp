@@ -72,11 +72,6 @@ std::string Differences(const Image& expected, const Image& actual, int dx, int 
            first;
 }
 
-int CountDifferences(const Image& expected, const Image& actual, int dx, int dy) {
-    const std::string differences = Differences(expected, actual, dx, dy);
-    return differences.empty() ? 0 : std::stoi(differences);
-}
-
 IconMatch BestIconMatch(const Image& screen, HICON icon, int size) {
     const Image onBlack = IconImage(icon, size, RGB(0, 0, 0));
     const Image onWhite = IconImage(icon, size, RGB(255, 255, 255));

@@ -16,8 +16,6 @@ using Pixel = std::uint32_t;
 constexpr Pixel Rgb(int r, int g, int b) {
     return (static_cast<Pixel>(r & 0xFF) << 16) | (static_cast<Pixel>(g & 0xFF) << 8) | static_cast<Pixel>(b & 0xFF);
 }
-constexpr Pixel FromColorRef(COLORREF c) { return Rgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
-constexpr COLORREF ToColorRef(Pixel p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 std::string Describe(Pixel p);  // "rgb(r, g, b)"
 
 struct Image {  // rows top-down
@@ -41,9 +39,8 @@ HICON ProgramIcon(int size);
 // Waits until the screen shows `expected` at `area` (a window may still be painting).
 ::testing::AssertionResult ScreenShows(const RECT& area, const Image& expected);
 
-// How many pixels of `actual` (offset by dx, dy) differ from `expected`.
-int CountDifferences(const Image& expected, const Image& actual, int dx = 0, int dy = 0);
-// That count and the first difference, for a failure message; empty when none differ.
+// How many pixels of `actual` (offset by dx, dy) differ from `expected`, and the first that does,
+// for a failure message; empty when none differ.
 std::string Differences(const Image& expected, const Image& actual, int dx = 0, int dy = 0);
 
 // The fewest pixels that differ over every place `icon` fits in `screen`, counting only the pixels

@@ -64,17 +64,20 @@ std::optional<Image> ReadBitmapFile(const std::wstring& path) {
 }
 
 // Renders PostScript at the printer's 300 dpi through Ghostscript, keeping what it wrote under
-// PagePath(name). Wine runs a Linux program named to CreateProcess but hands back no process
-// handle, so the script leaves its exit status in a file.
-std::optional<Image> RenderPage(const std::string& postScript, const std::string& name) {
+// PagePath(name). Wine's PostScript driver writes a landscape page as a portrait one turned by -90
+// degrees: Ghostscript turns it back (Orientation 3) to show it as it lies on the desk. Wine runs a
+// Linux program named to CreateProcess but hands back no process handle, so the script leaves its
+// exit status in a file.
+std::optional<Image> RenderPage(const std::string& postScript, const std::string& name, bool landscape) {
     const std::wstring base = PagePath(name);
     std::ofstream((base + L".ps").c_str(), std::ios::binary) << postScript;
     ::DeleteFileW((base + L".status").c_str());
     std::string unix(base.begin() + 2, base.end());  // Wine's Z: drive is the root of the Linux file system
     std::replace(unix.begin(), unix.end(), '\\', '/');
     const std::string script = "/usr/bin/gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=bmp16m -r300 -sOutputFile='" + unix +
-                               ".bmp' '" + unix + ".ps' >'" + unix + ".gs.log' 2>&1; echo $? >'" + unix +
-                               ".tmp' && mv '" + unix + ".tmp' '" + unix + ".status'";
+                               ".bmp' " + (landscape ? "-c '<</Orientation 3>> setpagedevice' -f '" : "'") + unix +
+                               ".ps' >'" + unix + ".gs.log' 2>&1; echo $? >'" + unix + ".tmp' && mv '" + unix +
+                               ".tmp' '" + unix + ".status'";
     std::wstring commandLine = L"Z:\\bin\\sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -90,16 +93,6 @@ std::optional<Image> RenderPage(const std::string& postScript, const std::string
         return std::nullopt;
     }
     return ReadBitmapFile(base + L".bmp");
-}
-
-// Wine's PostScript driver writes a landscape page as a portrait one turned by -90 degrees; turning
-// the raster a quarter clockwise shows it as it lies on the desk.
-Image TurnClockwise(const Image& portrait) {
-    Image turned{portrait.height, portrait.width, {}};
-    for (int y = 0; y < turned.height; ++y) {
-        for (int x = 0; x < turned.width; ++x) turned.pixels.push_back(portrait.At(y, portrait.height - 1 - x));
-    }
-    return turned;
 }
 
 // The smallest rectangle holding every pixel of ink (one channel below half).
@@ -165,18 +158,19 @@ protected:
         ASSERT_TRUE(kestrel_.Running());
     }
 
-    // Captures and takes the one page that comes out, with no message; the window comes back.
-    void PrintOnePage(std::string& page) {
+    // Captures and takes the one page that comes out (page_), with no message; the window comes back.
+    void PrintOnePage() {
         ASSERT_NO_FATAL_FAILURE(Capture());
         const std::optional<std::string> printed = WaitForPrintedPage();
         ASSERT_TRUE(printed) << "no page reached the printer; message: "
                              << MessageBoxText(FindMessageBox(kestrel_.ProcessId()));
         ASSERT_NO_FATAL_FAILURE(ExpectBack());
         EXPECT_NE(printed->find("%%Pages: 1"), std::string::npos) << "one page per capture";
-        page = *printed;
+        page_ = *printed;
     }
 
     std::optional<PatternWindow> pattern_;
+    std::string page_;
 };
 
 enum class Sheet { kPortrait, kLandscape };
@@ -202,17 +196,15 @@ using PrintedPageOn8Bit = PrintedPage;
 void PrintedPage::PrintAndMeasure() {
     const PageCase& c = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartPrinting(c.orientation, c.percent, c.pictureWidth, c.pictureHeight, c.colours));
-    std::string page;
-    ASSERT_NO_FATAL_FAILURE(PrintOnePage(page));
+    ASSERT_NO_FATAL_FAILURE(PrintOnePage());
     const bool landscape = c.sheet == Sheet::kLandscape;
-    EXPECT_NE(page.find(landscape ? "%%Orientation: Landscape" : "%%Orientation: Portrait"), std::string::npos);
+    EXPECT_NE(page_.find(landscape ? "%%Orientation: Landscape" : "%%Orientation: Portrait"), std::string::npos);
 
-    const std::optional<Image> rendered = RenderPage(page, c.name);
-    ASSERT_TRUE(rendered) << "Ghostscript could not render the page";
-    ASSERT_EQ(rendered->width, 2550);
-    ASSERT_EQ(rendered->height, 3300);
-    const Image sheet = landscape ? TurnClockwise(*rendered) : *rendered;
-    const std::optional<RECT> box = InkBox(sheet);
+    const std::optional<Image> sheet = RenderPage(page_, c.name, landscape);
+    ASSERT_TRUE(sheet) << "Ghostscript could not render the page";
+    ASSERT_EQ(sheet->width, landscape ? 3300 : 2550) << "Letter at 300 dpi";
+    ASSERT_EQ(sheet->height, landscape ? 2550 : 3300);
+    const std::optional<RECT> box = InkBox(*sheet);
     ASSERT_TRUE(box) << "the page is blank";
     EXPECT_NEAR(box->left, kPrintableEdge, 1) << "the drawing starts at the printable area's left edge";
     EXPECT_NEAR(box->top, kPrintableEdge, 1) << "the drawing starts at the printable area's top edge";
@@ -223,7 +215,7 @@ void PrintedPage::PrintAndMeasure() {
     // The picture is upright and not mirrored: each quadrant of the pattern is where it belongs.
     for (int corner = 0; corner < 4; ++corner) {
         const Pixel seen =
-            sheet.At(box->left + width * (corner % 2 ? 3 : 1) / 4, box->top + height * (corner < 2 ? 1 : 3) / 4);
+            sheet->At(box->left + width * (corner % 2 ? 3 : 1) / 4, box->top + height * (corner < 2 ? 1 : 3) / 4);
         EXPECT_TRUE(Near(seen, c.colours[corner])) << "quadrant " << corner << " is " << Describe(seen);
     }
     // A rendered page is large; it is kept only when it has something to show.
@@ -287,8 +279,7 @@ TEST_F(PrintingFails, PercentsThatCannotBePrinted) {
         ASSERT_NO_FATAL_FAILURE(ExpectRefused(message));
         // Still working: the next capture, with a percent that fits, prints.
         SetField(main_, ids::fmMain::kTxtPercent, L"100");
-        std::string page;
-        ASSERT_NO_FATAL_FAILURE(PrintOnePage(page));
+        ASSERT_NO_FATAL_FAILURE(PrintOnePage());
     }
 }
 
@@ -304,8 +295,7 @@ TEST_F(PrintingZeroSize, NoPageOneMessageAndTheNextSizePrints) {
             L"information"));
     }
     SetField(main_, ids::fmMain::kTxtPercent, L"25");  // set right after, prints as ever
-    std::string page;
-    ASSERT_NO_FATAL_FAILURE(PrintOnePage(page));
+    ASSERT_NO_FATAL_FAILURE(PrintOnePage());
 }
 
 }  // namespace
