@@ -1,5 +1,6 @@
 #include "tests/e2e/pattern_window.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -13,16 +14,20 @@ Pattern Blank(int width, int height) {
     return {{width, height, std::vector<Pixel>(static_cast<size_t>(width) * static_cast<size_t>(height))}, {}};
 }
 
+void Fill(Image& image, int left, int top, int right, int bottom, Pixel colour) {
+    for (int y = top; y < bottom; ++y) std::fill_n(image.pixels.begin() + y * image.width + left, right - left, colour);
+}
+
 }  // namespace
 
 Pattern ColourField(int width, int height, const std::vector<Pixel>& colours) {
     Pattern pattern = Blank(width, height);
-    auto at = [&](int x, int y) -> Pixel& { return pattern.image.pixels[static_cast<size_t>(y) * width + x]; };
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             // From a few colours: blocks of 4 x 4 pixels, never two equal neighbours in a row.
-            at(x, y) = colours.empty() ? Rgb(x * 5 + y, y * 3 + (x >> 2), (x ^ y) * 7)
-                                       : colours[static_cast<size_t>((x / 4) + 3 * (y / 4)) % colours.size()];
+            pattern.image.pixels[static_cast<size_t>(y) * width + x] =
+                colours.empty() ? Rgb(x * 5 + y, y * 3 + (x >> 2), (x ^ y) * 7)
+                                : colours[static_cast<size_t>((x / 4) + 3 * (y / 4)) % colours.size()];
         }
     }
     const Pixel markerColours[] = {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255), Rgb(255, 255, 0), Rgb(255, 0, 255)};
@@ -30,28 +35,23 @@ Pattern ColourField(int width, int height, const std::vector<Pixel>& colours) {
     const int bottom = height - 3 - kMarkerSize;
     const int places[][2] = {{3, 3}, {right, 3}, {3, bottom}, {right, bottom}, {width / 2, height / 2}};
     for (size_t i = 0; i < std::size(places); ++i) {
+        const auto [left, top] = places[i];
         const Pixel colour = colours.empty() ? markerColours[i] : colours[(i * 7 + 1) % colours.size()];
-        const int left = places[i][0];
-        const int top = places[i][1];
         pattern.markers.push_back(Marker{left + kMarkerSize / 2, top + kMarkerSize / 2, colour});
-        for (int y = top; y < top + kMarkerSize; ++y) {
-            for (int x = left; x < left + kMarkerSize; ++x) at(x, y) = colour;
-        }
+        Fill(pattern.image, left, top, left + kMarkerSize, top + kMarkerSize, colour);
     }
     return pattern;
 }
 
 Pattern Quadrants(int width, int height, const QuadrantColours& colours) {
     Pattern pattern = Blank(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            pattern.image.pixels[static_cast<size_t>(y) * width + x] =
-                colours[(x < width / 2 ? 0 : 1) + (y < height / 2 ? 0 : 2)];
-        }
-    }
     for (size_t i = 0; i < 4; ++i) {
+        const bool right = i % 2;
+        const bool bottom = i >= 2;
+        Fill(pattern.image, right ? width / 2 : 0, bottom ? height / 2 : 0, right ? width : width / 2,
+             bottom ? height : height / 2, colours[i]);
         pattern.markers.push_back(
-            Marker{i % 2 ? width * 3 / 4 : width / 4, i < 2 ? height / 4 : height * 3 / 4, colours[i]});
+            Marker{right ? width * 3 / 4 : width / 4, bottom ? height * 3 / 4 : height / 4, colours[i]});
     }
     return pattern;
 }
