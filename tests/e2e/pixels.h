@@ -16,6 +16,7 @@ using Pixel = std::uint32_t;
 constexpr Pixel Rgb(int r, int g, int b) {
     return (static_cast<Pixel>(r & 0xFF) << 16) | (static_cast<Pixel>(g & 0xFF) << 8) | static_cast<Pixel>(b & 0xFF);
 }
+constexpr Pixel FromColorRef(COLORREF c) { return Rgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
 std::string Describe(Pixel p);  // "rgb(r, g, b)"
 
 struct Image {  // rows top-down
