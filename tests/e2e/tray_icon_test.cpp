@@ -113,9 +113,8 @@ TEST_F(TrayIcon, AnErrorInFormMouseMoveIsReportedAndTheProgramGoesOn) {
         ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(kestrel_.ProcessId())) != nullptr; }));
         EXPECT_EQ(WindowText(box), L"Kestrel in Form_MouseMove()");
         EXPECT_EQ(MessageBoxText(box), L"Overflow");
-        EXPECT_NE(::GetDlgItem(box, IDOK), nullptr);
-        for (int other : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE}) {
-            EXPECT_EQ(::GetDlgItem(box, other), nullptr) << "only an OK button, not " << other;
+        for (int button : {IDOK, IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE}) {
+            EXPECT_EQ(::GetDlgItem(box, button) != nullptr, button == IDOK) << "only an OK button; " << button;
         }
         ::Sleep(200);
         EXPECT_EQ(MessageBoxIconKind(box), L"information");
@@ -167,8 +166,7 @@ TEST_F(TrayShell, ClosingTheShownWindowNeedsNoIcon) {
 // as WM_COPYDATA to the first top-level "Shell_TrayWnd", which one made after the real tray is. Wine's
 // tray drops the icons of a window that goes, so only here can a test see the program take its icon
 // down itself. The program ignores the answers. The test pumps while Kestrel talks to it.
-class FakeShellTray {
-public:
+struct FakeShellTray {
     struct Request {
         DWORD message;  // NIM_ADD, NIM_DELETE, ...
         // As Wine packs them: hWnd, uID, uFlags and uCallbackMessage first, 32 bits each.
@@ -180,43 +178,39 @@ public:
         const HINSTANCE instance = ::GetModuleHandleW(nullptr);
         const WNDCLASSW wc{0, Proc, 0, 0, instance, nullptr, nullptr, nullptr, nullptr, L"Shell_TrayWnd"};
         ::RegisterClassW(&wc);
-        wnd_ =
+        wnd =
             ::CreateWindowExW(0, wc.lpszClassName, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-        requests_.clear();
+        requests.clear();
     }
     ~FakeShellTray() {
-        ::DestroyWindow(wnd_);
+        ::DestroyWindow(wnd);
         ::UnregisterClassW(L"Shell_TrayWnd", ::GetModuleHandleW(nullptr));
     }
-    bool InCharge() const { return wnd_ && ::FindWindowW(L"Shell_TrayWnd", nullptr) == wnd_; }
-    const std::vector<Request>& Requests() const { return requests_; }
-
-private:
-    static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (message != WM_COPYDATA || copy->cbData < 16) return ::DefWindowProcW(wnd, message, wParam, lParam);
+        if (message != WM_COPYDATA || copy->cbData < 16) return ::DefWindowProcW(window, message, wParam, lParam);
         Request request{static_cast<DWORD>(copy->dwData), {}, {static_cast<const char*>(copy->lpData), copy->cbData}};
         std::memcpy(request.head.data(), copy->lpData, sizeof request.head);
-        requests_.push_back(request);
+        requests.push_back(request);
         return TRUE;
     }
 
-    inline static std::vector<Request> requests_;  // of the one stand-in at a time
-    HWND wnd_ = nullptr;
+    inline static std::vector<Request> requests;  // of the one stand-in at a time
+    HWND wnd = nullptr;
 };
 
 // What Kestrel asks of the shell. No probing of the shell here: the stand-in would get those requests too.
 class TrayRequests : public TrayTest {
 protected:
     void MinimizeIntoTheStandIn() {
-        ASSERT_TRUE(shell_.InCharge());
+        ASSERT_EQ(::FindWindowW(L"Shell_TrayWnd", nullptr), shell_.wnd) << "the stand-in is the first tray";
         Click(Child(main_, ids::fmMain::kCmdMinimize));
-        ASSERT_TRUE(capture::PumpUntil([&] { return !::IsWindowVisible(main_) && !shell_.Requests().empty(); }));
+        ASSERT_TRUE(capture::PumpUntil([&] { return !::IsWindowVisible(main_) && !shell_.requests.empty(); }));
     }
     // The icon went up once and came down once: each request's message, hWnd and uID.
     void ExpectAddedThenDeleted() {
         std::vector<std::tuple<DWORD, std::uint32_t, std::uint32_t>> seen;
-        for (const FakeShellTray::Request& r : shell_.Requests()) seen.emplace_back(r.message, r.head[0], r.head[1]);
+        for (const FakeShellTray::Request& r : shell_.requests) seen.emplace_back(r.message, r.head[0], r.head[1]);
         const auto wnd = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(main_));
         EXPECT_EQ(seen, (decltype(seen){{NIM_ADD, wnd, kIconId}, {NIM_DELETE, wnd, kIconId}}));
     }
@@ -226,8 +220,8 @@ protected:
 
 TEST_F(TrayRequests, TheIconHasItsIdCallbackAndTipAndIsNeverChanged) {
     ASSERT_NO_FATAL_FAILURE(MinimizeIntoTheStandIn());
-    ASSERT_EQ(shell_.Requests().size(), 1u);
-    const FakeShellTray::Request& add = shell_.Requests()[0];
+    ASSERT_EQ(shell_.requests.size(), 1u);
+    const FakeShellTray::Request& add = shell_.requests[0];
     EXPECT_EQ(add.head[2], static_cast<std::uint32_t>(NIF_MESSAGE | NIF_ICON | NIF_TIP)) << "uFlags";
     EXPECT_EQ(add.head[3], 512u) << "uCallbackMessage";
     const wchar_t tip[] = L"Kestrel";  // ended where the text ends
@@ -237,7 +231,7 @@ TEST_F(TrayRequests, TheIconHasItsIdCallbackAndTipAndIsNeverChanged) {
     ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu());
     for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDBLCLK})
         PostShellCallback(main_, message);
-    ASSERT_TRUE(capture::PumpUntil([&] { return ::IsWindowVisible(main_) && shell_.Requests().size() >= 2; }));
+    ASSERT_TRUE(capture::PumpUntil([&] { return ::IsWindowVisible(main_) && shell_.requests.size() >= 2; }));
     ExpectAddedThenDeleted();
 }
 

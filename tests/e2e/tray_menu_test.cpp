@@ -23,9 +23,8 @@ protected:
                        client.top + (2 * static_cast<int>(item) + 1) * (client.bottom - client.top) / 10};
         for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(at, flags);
     }
-    // Active Window to the clipboard, from the tray, by keys or by mouse, while the user works in a window of
-    // their own: it takes that window, not Kestrel's hidden one, the menu or the shell's tray; and Kestrel
-    // stays in the tray throughout.
+    // Active Window to the clipboard from the tray while the user works in a window of their own takes that
+    // window, not Kestrel's hidden one, the menu or the shell's tray; Kestrel stays in the tray throughout.
     void CaptureFromTheTray(bool byMouse) {
         SetField(main_, ids::fmMain::kTxtScope, L"2");
         SetField(main_, ids::fmMain::kTxtDest, L"2");
@@ -34,8 +33,7 @@ protected:
         ASSERT_TRUE(user.BringToFront());
         ::Sleep(300);  // painted
         const DWORD sequence = ::GetClipboardSequenceNumber();
-        if (byMouse) ASSERT_NO_FATAL_FAILURE(ClickMenuItem(MenuItem::Capture));
-        if (!byMouse) ASSERT_NO_FATAL_FAILURE(Choose(MenuItem::Capture));
+        ASSERT_NO_FATAL_FAILURE(byMouse ? ClickMenuItem(MenuItem::Capture) : Choose(MenuItem::Capture));
         ASSERT_TRUE(WaitFor([&] { return !MenuIsUp(); }));
         EXPECT_TRUE(HoldsFor([&] { return !::IsWindowVisible(main_); }, 1500ms))
             << "a capture that starts in the tray neither shows nor hides the window";

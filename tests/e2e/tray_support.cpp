@@ -17,11 +17,6 @@ bool NotifyShell(DWORD request, HWND owner) {
     return ::Shell_NotifyIconW(request, &record) != FALSE;
 }
 
-bool CloseMenu(HWND menu) {  // Escape; whether the menu went
-    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    return WaitFor([&] { return !::IsWindowVisible(menu); });
-}
-
 }  // namespace
 
 // Wine keeps the icons in winex11's stand-alone tray (on an X display without a tray of its own) or in
@@ -49,10 +44,6 @@ HWND NewIconWindow(const std::vector<HWND>& before) {
         if (std::find(before.begin(), before.end(), icon) == before.end()) added.push_back(icon);
     }
     return added.size() == 1 ? added[0] : nullptr;
-}
-
-void PostShellCallback(HWND main, UINT mouseMessage) {
-    ::PostMessageW(main, kCallbackMessage, kIconId, static_cast<LPARAM>(mouseMessage));
 }
 
 void TrayTest::TearDown() {
@@ -85,7 +76,8 @@ HWND TrayTest::OpenMenu() {
 void TrayTest::OpenAndCloseMenu() {
     HWND menu = OpenMenu();
     ASSERT_NE(menu, nullptr) << "517 pops up the menu";
-    ASSERT_TRUE(CloseMenu(menu));
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(menu); })) << "Escape closes it";
 }
 
 // Another process's menu cannot be read, so the item is picked by its position: from nothing selected,

@@ -20,7 +20,9 @@ bool ShellDeleteIcon(HWND owner);
 std::vector<HWND> ShellIconWindows();
 HWND NewIconWindow(const std::vector<HWND>& before);
 // The shell's report of a mouse action on the icon: its id in wParam, the mouse message in lParam.
-void PostShellCallback(HWND main, UINT mouseMessage);
+inline void PostShellCallback(HWND main, UINT mouseMessage) {
+    ::PostMessageW(main, kCallbackMessage, kIconId, static_cast<LPARAM>(mouseMessage));
+}
 inline POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 // A running Kestrel for each tray test.
