@@ -1,13 +1,9 @@
 // The main window as a user meets it, and the settings it loads at start-up and saves at Exit.
 #include "app/fmMain_ids.h"
-#include "toolkit/handles.h"
+#include "resources/resource_ids.h"
 #include "tests/e2e/layout_support.h"
-#include "tests/e2e/pixels.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include <set>
 
 namespace kestrel::e2e {
 namespace {
@@ -16,24 +12,21 @@ using namespace ids::fmMain;
 using MainWindow = KestrelTest;
 
 TEST_F(MainWindow, LooksAsLaidOut) {
-    DeleteSettingsKey();
     ASSERT_NO_FATAL_FAILURE(Start());
     ExpectFixedWindow(main_, L"Kestrel", 3735, 780);
     EXPECT_FALSE(::GetMenu(main_)) << "the File menu is never a menu bar";
 
-    // Five picture buttons in tab order, 720 twips apart. Their texts name the commands for screen
-    // readers and are never drawn.
-    const int buttons[] = {kCmdCapture, kCmdOptions, kCmdMinimize, kCmdAbout, kCmdExit};
-    const wchar_t* const names[] = {L"Capture", L"Options", L"Minimize", L"About", L"Exit"};
-    HWND tabOrder = ::GetWindow(main_, GW_CHILD);
-    for (int i = 0; i < 5; ++i) {
-        SCOPED_TRACE(names[i]);
-        ExpectControls(main_, {{buttons[i], L"Button", names[i], {120 + 720 * i, 120, 615, 585}}});
-        HWND button = Child(main_, buttons[i]);
-        EXPECT_EQ(button, tabOrder) << "tab order";
-        tabOrder = ::GetWindow(tabOrder, GW_HWNDNEXT);
+    // Five picture buttons in tab order, 720 twips apart.
+    HWND button = ::GetWindow(main_, GW_CHILD);
+    int left = 120;
+    for (const int id : {kCmdCapture, kCmdOptions, kCmdMinimize, kCmdAbout, kCmdExit}) {
+        SCOPED_TRACE(::testing::Message() << "button " << id);
+        EXPECT_EQ(::GetDlgCtrlID(button), id) << "tab order";
+        ExpectControls(main_, {{id, L"Button", nullptr, {left, 120, 615, 585}}});
         EXPECT_TRUE(::GetWindowLongPtrW(button, GWL_STYLE) & BS_BITMAP);
-        EXPECT_NE(::SendMessageW(button, BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "each button shows its picture";
+        EXPECT_NE(SendTo(button, BM_GETIMAGE, IMAGE_BITMAP), 0) << "each button shows its picture";
+        button = ::GetWindow(button, GW_HWNDNEXT);
+        left += 720;
     }
 
     // The settings fields exist but are never seen.
@@ -47,15 +40,15 @@ TEST_F(MainWindow, LooksAsLaidOut) {
 }
 
 TEST(ProgramFile, CarriesTheIconInBothSizesAndTheVersionRecord) {
-    for (int size : {32, 16}) {
-        ICONINFO info{};
-        ASSERT_TRUE(::GetIconInfo(ProgramIcon(size), &info)) << size;
-        const UniqueBitmap color{info.hbmColor};
-        const UniqueBitmap mask{info.hbmMask};
-        BITMAP bitmap{};
-        ::GetObjectW(color ? color.get() : mask.get(), sizeof bitmap, &bitmap);
-        EXPECT_EQ(bitmap.bmWidth, size);
-    }
+    const UniqueModule file{::LoadLibraryExW(BuiltProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)};
+    HRSRC group = ::FindResourceW(file.get(), MAKEINTRESOURCEW(IDI_KESTREL), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    // The icon directory: a 6-byte header that ends with the count, then 14-byte entries that
+    // begin with the width and height.
+    const auto* directory = static_cast<const BYTE*>(::LockResource(::LoadResource(file.get(), group)));
+    std::set<std::pair<int, int>> sizes;
+    for (int i = 0; i < directory[4]; ++i) sizes.insert({directory[6 + 14 * i], directory[7 + 14 * i]});
+    EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{16, 16}, {32, 32}}));
 
     const std::wstring exe = BuiltProgram();
     DWORD ignored = 0;
@@ -108,16 +101,14 @@ TEST_F(Settings, StoredValuesArriveInTheFieldsAndGoBackOutAtExit) {
     ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", "2", "", "75"}));
     for (const char* name : {"Scope", "Destination", "Orientation", "Percent"}) {
-        const auto value = ReadRawValue(name);
-        ASSERT_TRUE(value) << name;
-        EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ)) << name << " is written as text";
-        EXPECT_LE(value->data.size(), value->Text().size() + 1) << name;
+        const RawValue value = ReadRawValue(name).value_or(RawValue{});
+        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << name << " is written as text";
+        EXPECT_LE(value.data.size(), value.Text().size() + 1) << name;
     }
 }
 
 TEST_F(Settings, ExitSavesWhatTheFieldsHoldNow) {
     ASSERT_NO_FATAL_FAILURE(StartWith("2", "2", "L", "100"));
-    ASSERT_EQ(Field(main_, kTxtPercent), L"100");
     SetFields(main_, {L"1", L" 1", L"p", L" 37"});
     ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"1", " 1", "p", " 37"}));
@@ -125,11 +116,9 @@ TEST_F(Settings, ExitSavesWhatTheFieldsHoldNow) {
 
 TEST_F(Settings, ValuesOfOtherTypesReadAsEmpty) {
     DeleteSettingsKey();
-    const unsigned char binary[] = {1, 2, 3};
-    WriteRawValue("Scope", REG_BINARY, binary, sizeof binary);
+    WriteRawValue("Scope", REG_BINARY, "\1\2\3", 3);
     WriteRawValue("Destination", REG_MULTI_SZ, "1\0\0", 3);
-    const unsigned char shortNumber[] = {7};  // too short to be a DWORD
-    WriteRawValue("Orientation", REG_DWORD, shortNumber, sizeof shortNumber);
+    WriteRawValue("Orientation", REG_DWORD, "\7", 1);  // too short to be a DWORD
     WriteRawValue("Percent", REG_SZ, "", 0);
 
     ASSERT_NO_FATAL_FAILURE(Start());
@@ -158,10 +147,9 @@ TEST_F(Settings, FirstRunWithoutTheKeyCreatesItAtExit) {
     SetField(main_, kTxtPercent, L"42");
     ASSERT_NO_FATAL_FAILURE(Exit());
     EXPECT_EQ(StoredSettings(), (std::vector<std::string>{"", "", "", "42"})) << "the key and its values were created";
-    EXPECT_EQ(ReadRawValue("Scope")->type, static_cast<DWORD>(REG_SZ));
 
-    KestrelProcess again;
-    EXPECT_EQ(Field(again.Main(), kTxtPercent), L"42") << "the setting survived the restart";
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(Field(main_, kTxtPercent), L"42") << "the setting survived the restart";
 }
 
 TEST_F(Settings, ClosingTheWindowSavesNothing) { ClosingSavesNothing(WM_CLOSE); }
