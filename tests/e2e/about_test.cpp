@@ -89,17 +89,16 @@ void ExpectLaidOut(HWND about) {
     ExpectLabelShows(Child(about, kLabel3), L"MS Shell Dlg 2", 8.0, FW_NORMAL, false, DEFAULT_PITCH | FF_DONTCARE);
 }
 
-using AboutWindow = KestrelTest;
-using AboutWindowAt144Dpi = KestrelTest;
+class AboutWindow : public KestrelTest {
+protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(Start()); }
+};
+using AboutWindowAt144Dpi = AboutWindow;
 
-TEST_F(AboutWindow, LooksAsLaidOut) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ExpectLaidOut(OpenFromButton(kestrel_));
-}
+TEST_F(AboutWindow, LooksAsLaidOut) { ExpectLaidOut(OpenFromButton(kestrel_)); }
 
 TEST_F(AboutWindowAt144Dpi, LooksAsLaidOut) {
     ASSERT_EQ(ScreenDpi(), 144);
-    ASSERT_NO_FATAL_FAILURE(Start());
     ExpectLaidOut(OpenFromButton(kestrel_));
 }
 
@@ -143,13 +142,11 @@ TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {
     for (size_t i : {30, 31, 32, 33, 36, 37, 38, 39}) {
         expected.insert(expected.begin() + i, std::wstring(HelpItems()[i].begin(), HelpItems()[i].end()));
     }
-    ASSERT_NO_FATAL_FAILURE(Start());
     HWND list = Child(OpenFromButton(kestrel_), kLstInfo);
     ASSERT_EQ(SendTo(list, LB_GETCOUNT), 40);
     std::vector<std::wstring> items(40, std::wstring(4096, L'\0'));
     for (size_t i = 0; i < items.size(); ++i) {
-        // Wine answers LB_GETTEXT in UTF-16 whatever the caller's character set: ask for the wide
-        // text, with room to spare.
+        // Wine answers LB_GETTEXT in UTF-16 whatever the caller's character set: room to spare.
         const LRESULT length = SendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(items[i].data()));
         items[i].resize(static_cast<size_t>(std::max<LRESULT>(length, 0)));
     }
@@ -161,7 +158,6 @@ TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {
 }
 
 TEST_F(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
-    ASSERT_NO_FATAL_FAILURE(Start());
     int round = 0;
     for (const bool byCloseBox : {false, false, true, true}) {
         SCOPED_TRACE(::testing::Message() << "showing " << ++round << (byCloseBox ? ", close box" : ", OK"));
@@ -173,14 +169,12 @@ TEST_F(AboutWindow, OkAndTheCloseBoxUnloadItAndTheNextShowingStartsAfresh) {
 
         CloseAbout(about, byCloseBox);
         ASSERT_TRUE(WaitForAboutGone(kestrel_)) << "the window is unloaded, not hidden";
-        // An ended program's window would be neither enabled nor visible.
         EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }, 5s)) << "the main window takes input";
         EXPECT_TRUE(::IsWindowVisible(main_)) << "closing About never ends the program";
     }
 }
 
 TEST_F(AboutWindow, EnterAndSpaceOnTheFocusedOkCloseItEscapeDoesNothing) {
-    ASSERT_NO_FATAL_FAILURE(Start());
     for (const UINT key : {VK_ESCAPE, VK_RETURN, VK_SPACE}) {
         SCOPED_TRACE(::testing::Message() << "virtual key " << key);
         HWND about = FindAbout(kestrel_) ? FindAbout(kestrel_) : OpenFromButton(kestrel_);
