@@ -209,6 +209,7 @@ TEST_F(AboutFromTray, ShowsAloneAndModelessAndClosingLeavesKestrelInTheTray) {
         ASSERT_NE(about, nullptr) << "About from the tray menu opens the About window";
         EXPECT_EQ(kestrel_.TopLevels(), std::vector<HWND>{about}) << "shown alone; the main window stays hidden";
         EXPECT_EQ(::GetWindow(about, GW_OWNER), nullptr);
+        EXPECT_TRUE(::IsWindowEnabled(main_)) << "modeless: nothing is disabled";
         EXPECT_EQ(SendTo(Child(about, kLstInfo), LB_GETCOUNT), 40);
         EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == Child(about, kCmdOK); }, 5s));
 
