@@ -83,7 +83,7 @@ protected:
             ASSERT_TRUE(picture.hasBitmap);
             ASSERT_EQ(std::make_pair(picture.image.width, picture.image.height),
                       (std::pair<int, int>(kDragSize.cx, kDragSize.cy)));
-            // Every pixel of the picture is the pattern's at the same place from where the drag began.
+            // The picture against the pattern from where the drag began ("expected" names the picture).
             EXPECT_EQ(Differences(picture.image, pattern.Pattern(), kDragStart.x, kDragStart.y), "");
             EXPECT_EQ(picture.palette.has_value(), screen == Screen::Palette8Bit);
         } else {
