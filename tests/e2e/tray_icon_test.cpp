@@ -19,6 +19,10 @@ protected:
     bool StaysShown(std::chrono::milliseconds duration) {  // with no icon and no menu
         return HoldsFor([&] { return !MenuIsUp() && Shown(); }, duration);
     }
+    bool RestoreFromTray() {  // the shell's report of a double click; whether the window came back
+        PostShellCallback(main_, WM_LBUTTONDBLCLK);
+        return WaitFor([&] { return Shown(); });
+    }
     // Through the tray and back: the menu comes and goes, and a double click restores.
     void RoundTrip() {
         ASSERT_NO_FATAL_FAILURE(Minimize());
@@ -128,7 +132,7 @@ TEST_F(TrayIcon, AnErrorInFormMouseMoveIsReportedAndTheProgramGoesOn) {
 // What a restarted shell broadcasts to every top-level window.
 void TaskbarCreated() { ::PostMessageW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0); }
 
-class TrayShell : public TrayTest {};
+using TrayShell = TrayIcon;
 
 TEST_F(TrayShell, ARestartedShellGetsTheIconBackWhileKestrelIsInTheTray) {
     ASSERT_NO_FATAL_FAILURE(Minimize());

@@ -95,9 +95,4 @@ HWND TrayTest::IconWindow() {
     return icon;
 }
 
-bool TrayTest::RestoreFromTray() {
-    PostShellCallback(main_, WM_LBUTTONDBLCLK);
-    return WaitFor([&] { return Shown(); });
-}
-
 }  // namespace kestrel::e2e

@@ -37,7 +37,6 @@ protected:
     void OpenAndCloseMenu();
     void Choose(MenuItem item);  // by keys
     HWND IconWindow();           // the tray's window of the new icon, once shown
-    bool RestoreFromTray();      // the shell's report of a double click; whether the window came back
     bool MenuIsUp() const { return kestrel_.FindTopLevel(L"#32768") != nullptr; }
     bool InTray() const { return !::IsWindowVisible(main_) && ShellHasIcon(main_); }
     bool Shown() const { return ::IsWindowVisible(main_) && !ShellHasIcon(main_); }
