@@ -82,10 +82,11 @@ TEST_F(TrayMenu, OptionsOpensTheDialogModallyOverTheHiddenWindow) {
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(main_) != FALSE; }));
 }
 
-// How the window shows and closes, AboutFromTray sees; here, that the menu still works over it.
+// How the window shows and closes, AboutFromTray sees; here, what becomes of the tray while it is open.
 TEST_F(TrayMenu, AboutOpensModelessOverTheHiddenWindow) {
     ASSERT_NO_FATAL_FAILURE(OpenFromTheTray(MenuItem::About, L"About"));
-    ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu()) << "while it is open the icon still answers";
+    EXPECT_TRUE(InTray()) << "the main window stays hidden under it, its icon up";
+    ASSERT_NO_FATAL_FAILURE(OpenAndCloseMenu()) << "and the icon still answers";
 }
 
 // The whole way through the shell, with the mouse: the tray's own icon window relays the clicks.
