@@ -144,13 +144,13 @@ TEST_F(AboutWindow, ListHoldsTheFortyHelpItems) {
     }
     HWND list = Child(OpenFromButton(kestrel_), kLstInfo);
     ASSERT_EQ(SendTo(list, LB_GETCOUNT), 40);
-    std::vector<std::wstring> items(40, std::wstring(4096, L'\0'));
-    for (size_t i = 0; i < items.size(); ++i) {
+    for (size_t i = 0; i < expected.size(); ++i) {
         // Wine answers LB_GETTEXT in UTF-16 whatever the caller's character set: room to spare.
-        const LRESULT length = SendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(items[i].data()));
-        items[i].resize(static_cast<size_t>(std::max<LRESULT>(length, 0)));
+        std::wstring item(4096, L'\0');
+        const LRESULT length = SendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+        item.resize(static_cast<size_t>(std::max<LRESULT>(length, 0)));
+        EXPECT_EQ(item, expected[i]) << "item " << i + 1;
     }
-    EXPECT_EQ(items, expected);
     EXPECT_EQ(SendTo(list, LB_GETCURSEL), LB_ERR) << "no item is selected";
     EXPECT_EQ(SendTo(list, LB_GETTOPINDEX), 0) << "the list shows from its first item";
     EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) << "the list is longer than the box and scrolls";
