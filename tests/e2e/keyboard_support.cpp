@@ -14,8 +14,6 @@ void SendKey(WORD key, bool up) {
 
 }  // namespace
 
-Chord CaptureChord() { return {VK_CONTROL, VK_SNAPSHOT}; }
-
 void PressKeys(const Chord& chord) { HoldKeys(chord, 0ms); }
 
 void HoldKeys(const Chord& chord, std::chrono::milliseconds duration) {
@@ -38,15 +36,6 @@ void SendMouse(POINT at, DWORD flags) {
     capture::PumpFor(40ms);
 }
 
-void LeftClick(POINT at) {
-    for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(at, flags);
-}
-
-void LeftClick(HWND control) {
-    const RECT r = WindowRect(control);
-    LeftClick(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
-
 void DragMouse(POINT from, POINT to, const std::function<void()>& beforeRelease) {
     SendMouse(from, 0);
     SendMouse(from, MOUSEEVENTF_LEFTDOWN);
@@ -63,10 +52,22 @@ HWND StartRegionCapture(const KestrelProcess& kestrel) {
     while (std::chrono::steady_clock::now() - last < 1500ms) capture::PumpFor(50ms);
     PressKeys({VK_CONTROL, VK_SHIFT, VK_SNAPSHOT});
     last = std::chrono::steady_clock::now();
+    // The selection window shows itself, takes the foreground and the focus and paints before it
+    // waits for input: it is ready for the mouse once it is in front with the focus and answers.
     HWND selection = nullptr;
-    capture::PumpUntil([&] { return (selection = kestrel.FindTopLevel(L"Kestrel.RegionSelection")) != nullptr; }, 10s);
-    capture::PumpFor(200ms);  // painted
-    return selection;
+    const bool ready = capture::PumpUntil(
+        [&] {
+            selection = kestrel.FindTopLevel(L"Kestrel.RegionSelection");
+            return selection && ::GetForegroundWindow() == selection && FocusOf(selection) == selection &&
+                   Responsive(selection);
+        },
+        10s);
+    return ready ? selection : nullptr;
+}
+
+bool Responsive(HWND wnd) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
 }
 
 }  // namespace kestrel::e2e

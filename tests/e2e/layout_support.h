@@ -3,8 +3,6 @@
 #pragma once
 #include "tests/e2e/options_support.h"
 
-#include <vector>
-
 namespace kestrel::e2e {
 
 struct ControlLayout {

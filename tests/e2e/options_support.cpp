@@ -1,32 +1,6 @@
 #include "tests/e2e/options_support.h"
 
-#include "toolkit/handles.h"
-
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-
 namespace kestrel::e2e {
-namespace {
-
-// Runs a Unix command line through Wine and lets it go on alone.
-bool RunUnix(const std::string& command) {
-    std::wstring line(command.begin(), command.end());
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    return true;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
-
 int OnePixelTwips() { return ToTwips(1) + 1; }
 
 void ExpectBoxNear(const TwipsBox& actual, const TwipsBox& expected) {
@@ -87,13 +61,6 @@ void PostMouseClick(HWND control) {
     ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
-void TypeInto(HWND edit, const std::wstring& text, bool click) {
-    if (click) PostMouseClick(edit);
-    ::PostMessageW(edit, EM_SETSEL, 0, -1);
-    for (wchar_t c : text) ::PostMessageW(edit, WM_CHAR, c, 1);
-    if (text.empty()) ::PostMessageW(edit, WM_CHAR, VK_BACK, 1);
-}
-
 void Sync(HWND dialog) {
     HWND mark = Child(dialog, opt::kFrame1);
     ::PostMessageW(mark, BM_SETSTATE, TRUE, 0);
@@ -120,50 +87,7 @@ POINT DialogPoint(HWND dialog, double xTwips, double yTwips) {
     return ScreenPixelBecomes(at, [&](Pixel p) { return p == expected; }) << ", not " << Describe(expected);
 }
 
-BellCounter::BellCounter() {
-    dir_ = "/tmp/kestrel-bells-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
-    ::CreateDirectoryA(DosPath("").c_str(), nullptr);
-    std::ofstream(DosPath("/xkbevd.cf")) << "Bell() shell \"echo bell >> " << dir_ << "/bells\"\n";
-    // The shell notes xkbevd's process id so that the destructor can end it, and keeps what it
-    // says: it reports turning the audible bell off once it has started listening.
-    if (!RunUnix("/bin/sh -c \"echo $$ > " + dir_ + "/pid; exec /usr/bin/xkbevd -cfg " + dir_ + "/xkbevd.cf > " + dir_ +
-                 "/log 2>&1\"")) {
-        return;
-    }
-    listening_ =
-        WaitFor([&] { return ReadAll(DosPath("/log")).find("disabling the audible bell") != std::string::npos; }, 15s);
-    // xkbevd rings once itself as it starts; count from when that has come and gone.
-    WaitFor([&] { return Lines() > 0; }, 2s);
-    baseline_ = AtLeast(0);
-}
-
-BellCounter::~BellCounter() {
-    const std::string pid = ReadAll(DosPath("/pid"));
-    if (!pid.empty()) RunUnix("/bin/kill " + pid.substr(0, pid.find_first_of("\r\n")));
-    for (const char* name : {"/pid", "/log", "/bells", "/xkbevd.cf"}) ::DeleteFileA(DosPath(name).c_str());
-    ::RemoveDirectoryA(DosPath("").c_str());
-}
-
-int BellCounter::AtLeast(int expected) const {
-    WaitFor([&] { return Lines() - baseline_ >= expected; }, 5s);
-    for (int count = Lines();;) {
-        ::Sleep(500);
-        const int now = Lines();
-        if (now == count) return count - baseline_;
-        count = now;
-    }
-}
-
-int BellCounter::Lines() const {
-    const std::string bells = ReadAll(DosPath("/bells"));
-    return static_cast<int>(std::count(bells.begin(), bells.end(), '\n'));
-}
-
-void OptionsTest::Open(bool heard, const wchar_t* percent) {
-    if (heard) {
-        bells.emplace();
-        ASSERT_TRUE(bells->Listening()) << "xkbevd (x11-xkb-utils) must be installed";
-    }
+void OptionsTest::Open(const wchar_t* percent) {
     ASSERT_NO_FATAL_FAILURE(Start());
     SetFields(main_, {L"1", L"1", L"P", percent});
     Show();
@@ -171,21 +95,9 @@ void OptionsTest::Open(bool heard, const wchar_t* percent) {
 
 void OptionsTest::Show() {
     Click(Child(main_, ids::fmMain::kCmdOptions));
-    WaitFor([&] { return (dialog = kestrel_.FindTopLevel(opt::kWindowClass, L"Options")) != nullptr; });
-    ASSERT_NE(dialog, nullptr) << "Options did not open";
+    ASSERT_TRUE(WaitFor([&] { return (dialog = kestrel_.FindTopLevel(opt::kWindowClass, L"Options")) != nullptr; }))
+        << "Options did not open";
     field = Child(dialog, opt::kTxtPercent);
-}
-
-void OptionsTest::ClickAndSync(int id) {
-    Click(Child(dialog, id));
-    Sync(dialog);
-}
-
-void OptionsTest::Type(const wchar_t* text) {
-    TypeInto(field, text);
-    Sync(dialog);
-    EXPECT_EQ(FocusOf(dialog), field);
-    EXPECT_EQ(WindowText(field), text);
 }
 
 }  // namespace kestrel::e2e

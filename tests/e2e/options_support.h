@@ -1,15 +1,11 @@
-// Working the Options dialog from the outside: opening it, reading its controls' states, places in
-// twips and pixels, typing, clicking, and hearing its beeps.
+// Working the Options dialog from the outside: opening it, reading its controls' states and places
+// in twips and pixels, clicking.
 #pragma once
 #include "app/fmMain_ids.h"
 #include "settings/fmOptions_ids.h"
 #include "tests/e2e/pixels.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <optional>
-#include <string>
 
 namespace kestrel::e2e {
 
@@ -49,9 +45,6 @@ void ExpectShown(HWND dialog, const Shown& expected);
 // A mouse click as the control's own window procedure receives it: a button takes the focus on
 // the press and reports the click on the release.
 void PostMouseClick(HWND control);
-// Clicks into the field (unless it has the focus already), selects its text and types over it,
-// character by character.
-void TypeInto(HWND edit, const std::wstring& text, bool click = true);
 // Returns once the dialog's thread has handled everything posted to it before: the frame's
 // pushed state is a mark nobody sees (a group box draws no pushed look) that can be read back.
 void Sync(HWND dialog);
@@ -63,43 +56,14 @@ POINT DialogPoint(HWND dialog, double xTwips, double yTwips);
 ::testing::AssertionResult ScreenPixelBecomes(POINT at, const std::function<bool(Pixel)>& ok);
 ::testing::AssertionResult ScreenPixelBecomes(POINT at, Pixel expected);
 
-// Counts the system beeps on Kestrel's X display: Wine sounds MessageBeep as an X bell, and xkbevd
-// (a Unix program, which Wine starts like any other) notes each one in a file under Z:.
-class BellCounter {
-public:
-    BellCounter();
-    ~BellCounter();
-    BellCounter(const BellCounter&) = delete;
-    BellCounter& operator=(const BellCounter&) = delete;
-
-    bool Listening() const { return listening_; }
-    // Waits (up to 5 s) for `expected` bells since listening began, then returns the count once
-    // no new one has come for half a second.
-    int AtLeast(int expected) const;
-
-private:
-    std::string DosPath(const std::string& name) const { return "Z:" + dir_ + name; }
-    int Lines() const;
-
-    std::string dir_;
-    bool listening_ = false;
-    int baseline_ = 0;
-};
-
 // Kestrel with Options open, and `field` its size field.
 class OptionsTest : public KestrelTest {
 protected:
-    // Starts Kestrel on Scope "1", Destination "1", Orientation "P" and `percent`, then Show; with
-    // `heard`, the bells on its display are counted from before it starts.
-    void Open(bool heard, const wchar_t* percent = L"100");
+    // Starts Kestrel on Scope "1", Destination "1", Orientation "P" and `percent`, then Show.
+    void Open(const wchar_t* percent = L"100");
     // Opens Options from the main window's button, as the main window's fields stand.
     void Show();
-    // Clicks a control and waits until the dialog has handled the click.
-    void ClickAndSync(int id);
-    // Types into the size field, which keeps the focus and shows `text` as typed.
-    void Type(const wchar_t* text);
 
-    std::optional<BellCounter> bells;
     HWND dialog = nullptr;
     HWND field = nullptr;
 };
