@@ -36,22 +36,16 @@ public:
         std::ofstream(DosPath("/xkbevd.cf")) << "Bell() shell \"echo bell >> " << dir_ << "/bells\"\n";
         // The shell notes xkbevd's process id so that the destructor can end it, and keeps what it
         // says: it reports turning the audible bell off once it has started listening.
-        if (!RunUnix("/bin/sh -c \"echo $$ > " + dir_ + "/pid; exec /usr/bin/xkbevd -cfg " + dir_ + "/xkbevd.cf > " +
-                     dir_ + "/log 2>&1\"")) {
-            return;
-        }
-        listening_ = WaitFor(
-            [&] { return ReadAll(DosPath("/log")).find("disabling the audible bell") != std::string::npos; }, 15s);
+        listening_ =
+            RunUnix("/bin/sh -c \"echo $$ > " + dir_ + "/pid; exec /usr/bin/xkbevd -cfg " + dir_ + "/xkbevd.cf > " +
+                    dir_ + "/log 2>&1\"") &&
+            WaitFor([&] { return ReadAll(DosPath("/log")).find("disabling the audible bell") != std::string::npos; },
+                    15s);
         // xkbevd rings once itself as it starts; count from when that has come and gone.
         WaitFor([&] { return Lines() > 0; }, 2s);
         baseline_ = AtLeast(0);
     }
-    ~BellCounter() {
-        const std::string pid = ReadAll(DosPath("/pid"));
-        if (!pid.empty()) RunUnix("/bin/kill " + pid.substr(0, pid.find_first_of("\r\n")));
-        for (const char* name : {"/pid", "/log", "/bells", "/xkbevd.cf"}) ::DeleteFileA(DosPath(name).c_str());
-        ::RemoveDirectoryA(DosPath("").c_str());
-    }
+    ~BellCounter() { RunUnix("/bin/sh -c \"kill $(cat " + dir_ + "/pid); rm -rf " + dir_ + "\""); }
     BellCounter(const BellCounter&) = delete;
     BellCounter& operator=(const BellCounter&) = delete;
 
