@@ -50,6 +50,16 @@ void DragMouse(POINT from, POINT to, const std::function<void()>& beforeRelease)
 HWND StartRegionCapture(const KestrelProcess& kestrel) {
     static auto last = std::chrono::steady_clock::now() - 10s;
     while (std::chrono::steady_clock::now() - last < 1500ms) capture::PumpFor(50ms);
+    // After a hide Wine hands the foreground on asynchronously (a capture just before hid Kestrel's
+    // window): a selection window shown meanwhile loses it at once, which ends the selection as
+    // switching to another program does. Press the keys once the foreground has settled.
+    capture::PumpUntil(
+        [] {
+            HWND front = ::GetForegroundWindow();
+            capture::PumpFor(100ms);
+            return front && front == ::GetForegroundWindow();
+        },
+        5s);
     PressKeys({VK_CONTROL, VK_SHIFT, VK_SNAPSHOT});
     last = std::chrono::steady_clock::now();
     // The selection window shows itself, takes the foreground and the focus and paints before it

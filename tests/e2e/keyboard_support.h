@@ -22,8 +22,8 @@ void DragMouse(
     POINT from, POINT to, const std::function<void()>& beforeRelease = [] {});
 
 // Ctrl+Shift+Print Screen, and the selection window it brings up once that is ready for the mouse
-// (nullptr when none came). Key presses closer together than the keyboard's repeat delay count as
-// one held key: wait as long since the last one.
+// (nullptr when none came), pressed once the foreground has settled and the keyboard's repeat delay
+// has passed since the last press (closer together they count as one held key).
 HWND StartRegionCapture(const KestrelProcess& kestrel);
 // Whether the window's thread answers a message within 2 s.
 bool Responsive(HWND wnd);
