@@ -36,6 +36,15 @@ void SendMouse(POINT at, DWORD flags) {
     capture::PumpFor(40ms);
 }
 
+void LeftClick(POINT at) {
+    for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(at, flags);
+}
+
+void LeftClick(HWND control) {
+    const RECT r = WindowRect(control);
+    LeftClick(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
 void DragMouse(POINT from, POINT to, const std::function<void()>& beforeRelease) {
     SendMouse(from, 0);
     SendMouse(from, MOUSEEVENTF_LEFTDOWN);

@@ -14,8 +14,10 @@ void PressKeys(const Chord& chord);
 void HoldKeys(const Chord& chord, std::chrono::milliseconds duration);
 
 // A mouse event at a screen position: each carries its own, so that a pointer motion the X server
-// reports late cannot move the pointer back in between.
+// reports late cannot move the pointer back in between. A left click at `at` or at a control's centre.
 void SendMouse(POINT at, DWORD flags);
+void LeftClick(POINT at);
+void LeftClick(HWND control);
 // Presses the left button at `from`, moves in steps to `to` and lets go there. `beforeRelease`
 // runs while the button is still down at `to`.
 void DragMouse(

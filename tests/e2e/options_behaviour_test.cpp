@@ -2,7 +2,6 @@
 // arrows, the correction of the percentage (with its beep), the size field's limit, OK, the close box.
 #include "tests/e2e/keyboard_support.h"
 #include "tests/e2e/options_support.h"
-#include "tests/e2e/tray_support.h"
 
 #include <algorithm>
 #include <fstream>
@@ -71,11 +70,6 @@ private:
     bool listening_ = false;
     int baseline_ = 0;
 };
-
-// A click through the system's mouse input.
-void LeftClick(POINT at) {
-    for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) SendMouse(at, flags);
-}
 
 // Clicks into the field (unless it has the focus already), selects its text and types over it,
 // character by character.
@@ -239,12 +233,12 @@ TEST_F(OptionsSpin, ATypedPercentIsCorrectedBeforeTheStep) {
 TEST_F(OptionsSpin, ARealMouseClickOnTheArrowCorrectsFirstToo) {
     ASSERT_NO_FATAL_FAILURE(Open());
     ::SetForegroundWindow(dialog);
-    LeftClick(Centre(WindowRect(field)));
+    LeftClick(field);
     ASSERT_TRUE(WaitFor([&] { return FocusOf(dialog) == field; }));
     TypeInto(field, L"0.5", false);
     Sync(dialog);
     ASSERT_EQ(WindowText(field), L"0.5");
-    LeftClick(Centre(WindowRect(Child(dialog, opt::kCmdSpinUp))));
+    LeftClick(Child(dialog, opt::kCmdSpinUp));
     EXPECT_TRUE(WaitFor([&] { return WindowText(field) == L" 2"; }, 3s)) << WindowText(field);
     EXPECT_EQ(FocusOf(dialog), Child(dialog, opt::kCmdSpinUp));
 }
