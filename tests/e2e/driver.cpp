@@ -156,11 +156,17 @@ HWND FocusOf(HWND wnd) {
     return ::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> Answer(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(wnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    if (!::SendMessageTimeoutW(wnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) return std::nullopt;
     return static_cast<LRESULT>(result);
 }
+
+LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Answer(wnd, message, wParam, lParam).value_or(0);
+}
+
+bool Responsive(HWND wnd) { return Answer(wnd, WM_NULL).has_value(); }
 
 HWND Child(HWND parent, int id) { return ::GetDlgItem(parent, id); }
 

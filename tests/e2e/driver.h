@@ -95,7 +95,12 @@ void Click(HWND button);  // posted, so a modal window it opens does not block t
 void PressKey(HWND target, UINT key);
 // The control that has the keyboard focus on that window's thread, or nullptr.
 HWND FocusOf(HWND wnd);
+// What the window answers, or nullopt when its thread did not answer within 5 s.
+std::optional<LRESULT> Answer(HWND wnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// The answer, or 0 when there was none.
 LRESULT SendTo(HWND wnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// Whether the window's thread answers a message.
+bool Responsive(HWND wnd);
 HWND Child(HWND parent, int id);
 // The hidden settings fields of the main window, by control id; all four in the order Scope,
 // Destination, Orientation, Percent.

@@ -84,9 +84,4 @@ HWND StartRegionCapture(const KestrelProcess& kestrel) {
     return ready ? selection : nullptr;
 }
 
-bool Responsive(HWND wnd) {
-    DWORD_PTR ignored = 0;
-    return ::SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) != 0;
-}
-
 }  // namespace kestrel::e2e

@@ -27,7 +27,5 @@ void DragMouse(
 // (nullptr when none came), pressed once the foreground has settled and the keyboard's repeat delay
 // has passed since the last press (closer together they count as one held key).
 HWND StartRegionCapture(const KestrelProcess& kestrel);
-// Whether the window's thread answers a message within 2 s.
-bool Responsive(HWND wnd);
 
 }  // namespace kestrel::e2e
