@@ -143,30 +143,34 @@ def _palette_bytes():
     return b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in VGA)
 
 
-def _rows_4bpp(canvas):
-    """XOR bitmap rows, bottom-up, each padded to a 32-bit boundary."""
-    stride = ((canvas.w * 4 + 31) // 32) * 4
+def _rows(canvas, bits, put):
+    """Bitmap rows, bottom-up, each padded to a 32-bit boundary; put(row, x,
+    colour) writes one pixel into its row."""
+    stride = ((canvas.w * bits + 31) // 32) * 4
     out = bytearray()
     for y in range(canvas.h - 1, -1, -1):
         row = bytearray(stride)
         for x in range(canvas.w):
-            c = canvas.get(x, y)
-            row[x // 2] |= (c << 4) if x % 2 == 0 else c
+            put(row, x, canvas.get(x, y))
         out += row
     return bytes(out)
+
+
+def _put_4bpp(row, x, c):
+    row[x // 2] |= (c << 4) if x % 2 == 0 else c
+
+
+def _put_24bpp(row, x, c):
+    r, g, b = c
+    row[3 * x:3 * x + 3] = bytes((b, g, r))
+
+
+def _rows_4bpp(canvas):
+    return _rows(canvas, 4, _put_4bpp)
 
 
 def _rows_24bpp(canvas):
-    stride = ((canvas.w * 24 + 31) // 32) * 4
-    out = bytearray()
-    for y in range(canvas.h - 1, -1, -1):
-        row = bytearray()
-        for x in range(canvas.w):
-            r, g, b = canvas.get(x, y)
-            row += bytes((b, g, r))
-        row += bytes(stride - len(row))
-        out += row
-    return bytes(out)
+    return _rows(canvas, 24, _put_24bpp)
 
 
 def write_bmp_8bpp(name, canvas):
@@ -174,20 +178,17 @@ def write_bmp_8bpp(name, canvas):
     pixels exactly, in about a third of the bytes."""
     colours = []
     index = {}
-    stride = ((canvas.w * 8 + 31) // 32) * 4
-    pixels = bytearray()
-    for y in range(canvas.h - 1, -1, -1):
-        row = bytearray(stride)
-        for x in range(canvas.w):
-            c = canvas.get(x, y)
-            if c not in index:
-                index[c] = len(colours)
-                colours.append(c)
-            row[x] = index[c]
-        pixels += row
+
+    def put(row, x, c):
+        if c not in index:
+            index[c] = len(colours)
+            colours.append(c)
+        row[x] = index[c]
+
+    pixels = _rows(canvas, 8, put)
     assert len(colours) <= 256, (name, len(colours))
     palette = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in colours)
-    body = _info_header(canvas.w, canvas.h, 8, len(pixels), len(colours)) + palette + bytes(pixels)
+    body = _info_header(canvas.w, canvas.h, 8, len(pixels), len(colours)) + palette + pixels
     _write(name, _file_header(len(body), 14 + 40 + len(palette)) + body)
 
 
@@ -221,19 +222,16 @@ def write_ico_4bpp(name, images):
                 c = canvas.get(x, y)
                 xor_canvas.put(x, y, BLACK if c == transparent else c)
         xor = _rows_4bpp(xor_canvas)
-        and_stride = ((canvas.w + 31) // 32) * 4
-        and_mask = bytearray()
-        for y in range(canvas.h - 1, -1, -1):
-            row = bytearray(and_stride)
-            for x in range(canvas.w):
-                if canvas.get(x, y) == transparent:
-                    row[x // 8] |= 0x80 >> (x % 8)
-            and_mask += row
+        def put_mask(row, x, c):
+            if c == transparent:
+                row[x // 8] |= 0x80 >> (x % 8)
+
+        and_mask = _rows(canvas, 1, put_mask)
         # An icon image's header counts XOR and AND bitmaps as one bitmap
         # of twice the height.
         blobs.append(_info_header(canvas.w, canvas.h * 2, 4,
                                   len(xor) + len(and_mask), 16)
-                     + _palette_bytes() + xor + bytes(and_mask))
+                     + _palette_bytes() + xor + and_mask)
     out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for canvas, blob in zip(images, blobs):
