@@ -2,6 +2,8 @@
 
 #include "app/fmMain_ids.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace kestrel::e2e {
@@ -47,23 +49,42 @@ std::wstring BuildFolder() {
 
 std::wstring BuiltProgram() { return BuildFolder() + L"\\kestrel.exe"; }
 
+std::optional<std::string> FileContents(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool StartProgram(std::wstring commandLine, UniqueKernelHandle* process) {
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return false;
+    }
+    const UniqueKernelHandle thread(info.hThread);
+    UniqueKernelHandle started(info.hProcess);
+    if (process) *process = std::move(started);
+    return true;
+}
+
+std::optional<DWORD> RunProgram(const std::wstring& exe, const std::wstring& arguments) {
+    UniqueKernelHandle process;
+    DWORD code = 0;
+    if (!StartProgram(L"\"" + exe + L"\" " + arguments, &process) || !process ||
+        ::WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.get(), &code)) {
+        return std::nullopt;
+    }
+    return code;
+}
+
 KestrelProcess::KestrelProcess() {
     if (!Start()) throw std::runtime_error("kestrel.exe could not be started");
 }
 
 bool KestrelProcess::Launch(const std::wstring& exe) {
     End();
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
-        return false;
-    }
-    ::CloseHandle(info.hThread);
-    process_.reset(info.hProcess);
-    processId_ = info.dwProcessId;
+    if (!StartProgram(L"\"" + exe + L"\"", &process_) || !process_) return false;
+    processId_ = ::GetProcessId(process_.get());
     return true;
 }
 

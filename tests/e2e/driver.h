@@ -34,6 +34,13 @@ bool HoldsFor(Condition condition, std::chrono::milliseconds duration) {
 
 // The folder of the test executable, which is also kestrel.exe's.
 std::wstring BuildFolder();
+// The whole file, or nullopt when it cannot be opened.
+std::optional<std::string> FileContents(const std::wstring& path);
+// Starts a command line (a Windows program, or a Unix one by its path) and lets it run; whether it
+// started. `process` gets its handle, which Wine does not hand back for a Unix program.
+bool StartProgram(std::wstring commandLine, UniqueKernelHandle* process = nullptr);
+// Runs a program to its end: its exit code, or nullopt if it did not start or did not end in 120 s.
+std::optional<DWORD> RunProgram(const std::wstring& exe, const std::wstring& arguments);
 std::wstring BuiltProgram();
 
 class KestrelProcess {

@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <tuple>
 
 extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
@@ -51,25 +50,6 @@ std::wstring InstallerPath() {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string Contents(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// Runs a program to its end: its exit code, or nullopt if it did not start or did not end in time.
-std::optional<DWORD> RunProgram(const std::wstring& exe, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return std::nullopt;
-    const UniqueKernelHandle process(pi.hProcess);
-    const UniqueKernelHandle thread(pi.hThread);
-    DWORD code = 0;
-    if (::WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(pi.hProcess, &code))
-        return std::nullopt;
-    return code;
-}
 // In place (_?=), so that the uninstaller's own exit code is seen; it does not remove itself then.
 std::optional<DWORD> RunUninstallerInPlace(const std::wstring& folder = InstallFolder()) {
     return RunProgram(folder + L"\\Uninstall.exe", L"/S _?=" + folder);
@@ -182,7 +162,7 @@ TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInP
     // The very program the build made, the README and the uninstaller; the Kestrel group in the
     // Start menu of every user.
     EXPECT_EQ(PartsInPlace().size(), 8u);
-    EXPECT_TRUE(Contents(InstalledProgram()) == Contents(BuiltProgram()));
+    EXPECT_TRUE(FileContents(InstalledProgram()) == FileContents(BuiltProgram()));
 
     // Add/Remove Programs.
     const std::pair<const wchar_t*, std::wstring> texts[] = {{L"DisplayName", L"Kestrel"},
@@ -195,7 +175,8 @@ TEST_F(Installer, PutsTheProgramItsShortcutItsUninstallEntryAndTheSettingsKeyInP
     for (const wchar_t* name : {L"NoModify", L"NoRepair"}) {
         EXPECT_EQ(RegNumber(kUninstallKey, name), std::optional<DWORD>(1u)) << name;
     }
-    EXPECT_GE(RegNumber(kUninstallKey, L"EstimatedSize").value_or(0), Contents(InstalledProgram()).size() / 1024);
+    EXPECT_GE(RegNumber(kUninstallKey, L"EstimatedSize").value_or(0),
+              FileContents(InstalledProgram()).value_or("").size() / 1024);
 
     // The settings key, empty (the first start reads empty settings); ordinary users may read and
     // write its values and do nothing else with it: no subkeys, no links, nothing handed down.
@@ -320,7 +301,7 @@ TEST_F(Installer, RefusesAFolderOutsideProgramFilesThatHoldsOtherFiles) {
     const auto before = ReadSecurity(kShared);
     EXPECT_EQ(RunProgram(InstallerPath(), L"/S /D=" + kShared), kAborted);
     EXPECT_FALSE(Exists(kShared + L"\\kestrel.exe"));
-    EXPECT_EQ(Contents(kShared + L"\\notes.txt"), "not Kestrel's");
+    EXPECT_EQ(FileContents(kShared + L"\\notes.txt"), "not Kestrel's");
     const auto after = ReadSecurity(kShared);
     ASSERT_TRUE(before.has_value() && after.has_value());
     EXPECT_EQ(std::tie(before->protectedDacl, before->allowed), std::tie(after->protectedDacl, after->allowed))

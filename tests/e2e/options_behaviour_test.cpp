@@ -5,25 +5,15 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 namespace kestrel::e2e {
 namespace {
 
 // Runs a Unix command line through Wine and lets it go on alone.
-bool RunUnix(const std::string& command) {
-    std::wstring line(command.begin(), command.end());
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    return true;
-}
+bool RunUnix(const std::string& command) { return StartProgram(std::wstring(command.begin(), command.end())); }
 
 std::string ReadAll(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return FileContents(std::wstring(path.begin(), path.end())).value_or("");
 }
 
 // Counts the system beeps on Kestrel's X display: Wine sounds MessageBeep as an X bell, and xkbevd

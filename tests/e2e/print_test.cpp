@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 namespace kestrel::e2e {
 namespace {
@@ -30,17 +29,11 @@ std::wstring PagePath(const std::string& name) {
     return BuildFolder() + L"\\e2e\\pages\\" + std::wstring(name.begin(), name.end());
 }
 
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The PostScript of the next job, once CUPS has written all of it (its trailer ends "%%EOF").
 std::optional<std::string> WaitForPrintedPage() {
     std::optional<std::string> page;
     const auto complete = [&] {
-        page = ReadWholeFile(PrintedPagePath());
+        page = FileContents(PrintedPagePath());
         return page && page->find("%%EOF", page->size() > 16 ? page->size() - 16 : 0) != std::string::npos;
     };
     return WaitFor(complete, 30s) ? page : std::nullopt;
@@ -79,16 +72,9 @@ std::optional<Image> RenderPage(const std::string& postScript, const std::string
                                ".ps' >'" + unix + ".gs.log' 2>&1; echo $? >'" + unix + ".tmp' && mv '" + unix +
                                ".tmp' '" + unix + ".status'";
     std::wstring commandLine = L"Z:\\bin\\sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return std::nullopt;
-    }
-    const UniqueKernelHandle process(info.hProcess);
-    const UniqueKernelHandle thread(info.hThread);
+    if (!StartProgram(commandLine)) return std::nullopt;
     std::optional<std::string> status;
-    if (!WaitFor([&] { return (status = ReadWholeFile(base + L".status")).has_value(); }, 60s) ||
+    if (!WaitFor([&] { return (status = FileContents(base + L".status")).has_value(); }, 60s) ||
         std::atoi(status->c_str()) != 0) {
         return std::nullopt;
     }
